@@ -1,0 +1,16 @@
+// Program entry: the application object, the window set and the message loop.
+#pragma once
+
+class TForm1;
+
+// The program's windows, one instance each, created at start-up in this order and alive until
+// the program ends. Windows reach each other through these.
+extern TForm1* Form1;
+
+namespace app {
+
+// Runs Glimra: creates the application and its windows, then the message loop until the
+// browser window closes. Returns the process exit code.
+int run(int argc, char** argv);
+
+} // namespace app

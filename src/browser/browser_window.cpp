@@ -1,0 +1,197 @@
+#include "browser/browser_window.h"
+
+#include "app/error_box.h"
+#include "app/settings.h"
+#include "app/window_placement.h"
+#include "browser/splitter.h"
+#include "platform/errors.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+QLabel* makeTextPanel(const QString& text, int height, QWidget* parent) {
+    auto* panel = new QLabel(text, parent);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    panel->setFixedHeight(height);
+    panel->setIndent(2);
+    panel->setMinimumWidth(1);
+    return panel;
+}
+
+QFrame* makePanel(QWidget* parent) {
+    auto* panel = new QFrame(parent);
+    panel->setFrameShape(QFrame::NoFrame);
+    return panel;
+}
+
+} // namespace
+
+QString defaultExecDir() {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    if (QDir(appDir) == QDir(QStringLiteral(GLIMRA_BUILD_DIR)))
+        return QStringLiteral(GLIMRA_BUILD_DATA_DIR);
+    // An installed program finds its data relative to itself, wherever the prefix is.
+    const QString relative = QDir(appDir).absoluteFilePath(QStringLiteral("../share/glimra"));
+    if (QFileInfo(relative).isDir())
+        return QDir::cleanPath(relative);
+    return QStringLiteral(GLIMRA_INSTALLED_DATA_DIR);
+}
+
+TForm1::TForm1(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), arguments_(arguments) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Glimra v2.0"));
+    buildPanes();
+    // The designed placement: 516 x 311, centred; creation may move it.
+    app::resizeOuter(this, {kDesignedWidth, kDesignedHeight});
+    app::centreOnScreen(this);
+    // An error during creation ends creation there; the window is still shown.
+    app::guarded([this] { FormCreate(nullptr); });
+}
+
+void TForm1::buildPanes() {
+    auto* central = new QWidget(this);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    auto* panes = new QHBoxLayout;
+    panes->setContentsMargins(0, 0, 0, 0);
+    panes->setSpacing(0);
+
+    Panel2 = makePanel(central);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFixedWidth(149);
+    auto* left = new QVBoxLayout(Panel2);
+    left->setContentsMargins(0, 0, 0, 0);
+    left->setSpacing(0);
+    Panel3 = makePanel(Panel2);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFixedHeight(24);
+    left->addWidget(Panel3);
+    left->addStretch(1);
+
+    Splitter1 = new TSplitter(Panel2, central);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+
+    Panel5 = makePanel(central);
+    Panel5->setObjectName(QStringLiteral("Panel5"));
+    auto* middle = new QVBoxLayout(Panel5);
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
+    middle->addStretch(1);
+    Panel6 = makeTextPanel(QStringLiteral("FileSize:"), 18, Panel5);
+    Panel6->setObjectName(QStringLiteral("Panel6"));
+    middle->addWidget(Panel6);
+
+    Panel4 = makePanel(central);
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    Panel4->setFixedWidth(204);
+
+    panes->addWidget(Panel2);
+    panes->addWidget(Splitter1);
+    panes->addWidget(Panel5, 1);
+    panes->addWidget(Panel4);
+    outer->addLayout(panes, 1);
+
+    Panel1 = makeTextPanel(QStringLiteral("No File Loaded."), 22, central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    outer->addWidget(Panel1);
+
+    setCentralWidget(central);
+}
+
+void TForm1::FormCreate(QObject*) {
+    // 1. Every return to the program refreshes the lists and the preview.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s == Qt::ApplicationActive)
+            app::guarded([this] { ApplicationActivate(nullptr); });
+    });
+    // 2. The folder the program was started in.
+    LaunchDir = QDir::currentPath();
+    // 3.-6. The settings file is opened anew by every read.
+    readOptions();
+    readLocations();
+    // 7. The start folder.
+    enterStartDirectory();
+}
+
+void TForm1::readOptions() {
+    const app::Settings ini;
+    namespace k = app::keys;
+    UseExplorer = ini.readFlag(k::Explorer);
+    UseShellFileOps = ini.readFlag(k::WinFileOps);
+    DisplayFilter = ini.readInteger(k::Display);
+    ExecDir = ini.readText(QString::fromLatin1(k::ExecDir.section),
+                           QString::fromLatin1(k::ExecDir.key), defaultExecDir());
+    HelpFile = ExecDir + QStringLiteral("/Glim.hlp");
+    StartupDir = ini.readText(k::StartupDir);
+    Menu1Descrip = ini.readText(k::Menu1Descrip);
+    Menu1Command = ini.readText(k::Menu1Command);
+    Menu2Descrip = ini.readText(k::Menu2Descrip);
+    Menu2Command = ini.readText(k::Menu2Command);
+    AccessPassword = ini.readText(k::String1);
+    PasswordProtect = ini.readFlag(k::PasswordProtect);
+    AllowDel = ini.readFlag(k::AllowDel);
+    PromptDel = ini.readFlag(k::PromptDel);
+    SendRecycle = ini.readFlag(k::SendRecycle);
+    AllowCopy = ini.readFlag(k::AllowCopy);
+    PromptCopy = ini.readFlag(k::PromptCopy);
+    AllowMove = ini.readFlag(k::AllowMove);
+    PromptMove = ini.readFlag(k::PromptMove);
+}
+
+void TForm1::readLocations() {
+    const app::Settings ini;
+    namespace k = app::keys;
+    Splitter1->setLeft(ini.readInteger(k::Splitter1Left));
+    const QString left = ini.readText(k::Form1Left);
+    const bool centred = left == QStringLiteral("Center");
+    QPoint topLeft;
+    if (!centred)
+        topLeft = {app::toInteger(left), ini.readInteger(k::Form1Top)};
+    const QSize outer(ini.readInteger(k::Form1Width), ini.readInteger(k::Form1Height));
+    app::resizeOuter(this, outer);
+    if (centred)
+        app::centreOnScreen(this);
+    else
+        app::moveOuter(this, topLeft);
+}
+
+void TForm1::enterStartDirectory() {
+    const QString dir = arguments_.isEmpty() ? StartupDir : arguments_.front();
+    if (dir.isEmpty())
+        return;
+    const QByteArray native = QFile::encodeName(dir);
+    if (::chdir(native.constData()) != 0)
+        platform::raiseFromErrno(errno);
+    DirectoryListBox1Change(nullptr);
+}
+
+void TForm1::ApplicationActivate(QObject*) {}
+
+void TForm1::DirectoryListBox1Change(QObject*) { CurrentDir = QDir::currentPath(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
+
+void TForm1::Exit1Click(QObject*) { close(); }
+
+void TForm1::BitBtn2Click(QObject*) { close(); }

@@ -1,0 +1,138 @@
+#include "platform/dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace platform {
+namespace {
+
+QMessageBox::Icon qtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString buttonText(MessageButton b) {
+    switch (b) {
+    case MessageButton::Ok:
+        return QStringLiteral("OK");
+    case MessageButton::Yes:
+        return QStringLiteral("&Yes");
+    case MessageButton::No:
+        return QStringLiteral("&No");
+    case MessageButton::Cancel:
+        return QStringLiteral("Cancel");
+    }
+    return {};
+}
+
+QMessageBox::ButtonRole buttonRole(MessageButton b) {
+    switch (b) {
+    case MessageButton::Ok:
+        return QMessageBox::AcceptRole;
+    case MessageButton::Yes:
+        return QMessageBox::YesRole;
+    case MessageButton::No:
+        return QMessageBox::NoRole;
+    case MessageButton::Cancel:
+        return QMessageBox::RejectRole;
+    }
+    return QMessageBox::AcceptRole;
+}
+
+void prepare(QFileDialog& dialog, const FileDialogRequest& r) {
+    dialog.setWindowTitle(r.title);
+    if (!r.directory.isEmpty())
+        dialog.setDirectory(r.directory);
+    if (!r.fileName.isEmpty())
+        dialog.selectFile(r.fileName);
+    if (!r.filter.isEmpty())
+        dialog.setNameFilter(qtFilter(r.filter));
+    if (!r.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(r.defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.overwritePrompt);
+}
+
+class RealDialogs final : public Dialogs {
+public:
+    MessageButton message(QWidget* parent, const MessageRequest& r) override {
+        QMessageBox box(qtIcon(r.icon), r.caption, r.text, QMessageBox::NoButton, parent);
+        QList<QPair<QAbstractButton*, MessageButton>> buttons;
+        for (MessageButton b : r.buttons) {
+            QPushButton* button = box.addButton(buttonText(b), buttonRole(b));
+            buttons.append({button, b});
+        }
+        if (!buttons.isEmpty())
+            box.setDefaultButton(static_cast<QPushButton*>(buttons.front().first));
+        box.exec();
+        for (const auto& [button, b] : buttons)
+            if (box.clickedButton() == button)
+                return b;
+        return r.buttons.contains(MessageButton::No) ? MessageButton::No : MessageButton::Cancel;
+    }
+
+    QString openFileName(QWidget* parent, const FileDialogRequest& r) override {
+        QFileDialog dialog(parent);
+        prepare(dialog, r);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().front();
+    }
+
+    QString saveFileName(QWidget* parent, const FileDialogRequest& r) override {
+        QFileDialog dialog(parent);
+        prepare(dialog, r);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(r.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().front();
+    }
+};
+
+Dialogs* g_replacement = nullptr;
+
+} // namespace
+
+Dialogs& dialogs() {
+    static RealDialogs real;
+    return g_replacement ? *g_replacement : real;
+}
+
+void setDialogs(Dialogs* replacement) { g_replacement = replacement; }
+
+void showMessage(QWidget* parent, const QString& caption, const QString& text) {
+    dialogs().message(parent, {caption, text, MessageIcon::None, {MessageButton::Ok}});
+}
+
+bool confirm(QWidget* parent, const QString& text) {
+    const MessageRequest r{QStringLiteral("Confirm"), text, MessageIcon::Question,
+                           {MessageButton::Yes, MessageButton::No}};
+    return dialogs().message(parent, r) == MessageButton::Yes;
+}
+
+QString qtFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+} // namespace platform

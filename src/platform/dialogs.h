@@ -1,0 +1,61 @@
+// Message boxes and file dialogs behind one interface, so tests script the answers and read
+// back every message shown.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class MessageButton { Ok, Yes, No, Cancel };
+
+struct MessageRequest {
+    QString caption;
+    QString text;
+    MessageIcon icon = MessageIcon::None;
+    QList<MessageButton> buttons{MessageButton::Ok};
+};
+
+struct FileDialogRequest {
+    QString title;
+    QString directory; // folder the dialog opens in
+    QString fileName;  // proposed name
+    QString filter;    // "Description|*.ext;*.ext|..." as the program states it
+    QString defaultSuffix;
+    bool overwritePrompt = false;
+    bool pathMustExist = false;
+    bool fileMustExist = false;
+    bool createPrompt = false;
+    bool hideReadOnly = false;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Shows a modal message box and returns the button chosen (Cancel when closed otherwise).
+    virtual MessageButton message(QWidget* parent, const MessageRequest& request) = 0;
+    // Modal file dialogs; an empty result means the user cancelled.
+    virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+};
+
+// The dialogs in use: the real ones unless a test installed its own.
+Dialogs& dialogs();
+// Installs replacement dialogs (not owned); nullptr restores the real ones.
+void setDialogs(Dialogs* replacement);
+
+// "Glimra Error" and "Glimra Message" boxes: one OK button, no icon.
+inline const QString kErrorCaption = QStringLiteral("Glimra Error");
+inline const QString kMessageCaption = QStringLiteral("Glimra Message");
+void showMessage(QWidget* parent, const QString& caption, const QString& text);
+
+// The confirmation before a file operation: "Confirm", question icon, "&Yes" and "&No".
+bool confirm(QWidget* parent, const QString& text);
+
+// Turns "Description|*.a;*.b|Other|*" into Qt's "Description (*.a *.b);;Other (*)".
+QString qtFilter(const QString& filter);
+
+} // namespace platform

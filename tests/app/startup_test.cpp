@@ -1,0 +1,134 @@
+// Creating the browser window from GLIM.INI and the command line, and its failure rule.
+#include "app/error_box.h"
+#include "browser/browser_window.h"
+#include "browser/splitter.h"
+#include "fake_dialogs.h"
+#include "platform/screen.h"
+#include "test_env.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::setScreenSizeOverride(QSize(1024, 768));
+        test::writeIni({});
+        ASSERT_TRUE(folder.isValid());
+    }
+    void TearDown() override {
+        QDir::setCurrent(launch);
+        platform::setScreenSizeOverride(std::nullopt);
+        test::writeIni({});
+    }
+    std::unique_ptr<TForm1> create(const QStringList& arguments = {}) {
+        return std::make_unique<TForm1>(arguments);
+    }
+
+    test::FakeDialogs dialogs;
+    QTemporaryDir folder;
+    const QString launch = QDir::currentPath();
+};
+
+TEST_F(Startup, WithoutSettingsFileEveryKeyTakesItsDefault) {
+    auto form = create();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form->windowTitle(), "Glimra v2.0");
+    EXPECT_EQ(form->pos(), QPoint(0, 0));
+    EXPECT_EQ(form->frameGeometry().size(), QSize(516, 311));
+    EXPECT_EQ(form->Splitter1->Left(), 149);
+    EXPECT_EQ(form->Panel1->text(), "No File Loaded.");
+    EXPECT_EQ(form->Panel6->text(), "FileSize:");
+    EXPECT_TRUE(form->UseExplorer);
+    EXPECT_TRUE(form->UseShellFileOps);
+    EXPECT_EQ(form->DisplayFilter, 0);
+    EXPECT_EQ(form->LaunchDir, launch);
+    EXPECT_EQ(form->ExecDir, defaultExecDir());
+    EXPECT_EQ(form->HelpFile, defaultExecDir() + "/Glim.hlp");
+    EXPECT_FALSE(form->PasswordProtect);
+    EXPECT_FALSE(form->AllowDel);
+    EXPECT_TRUE(form->PromptDel && form->SendRecycle && form->AllowCopy && form->PromptCopy &&
+                form->AllowMove && form->PromptMove);
+    EXPECT_TRUE(form->CurrentDir.isEmpty());
+    EXPECT_FALSE(test::iniExists()) << "creation must not write GLIM.INI";
+}
+
+TEST_F(Startup, SettingsFileFillsMembersAndPlacesTheWindow) {
+    test::writeIni("[Options]\nExplorer=0\nDisplay=2\nExecDir=/opt/glim\nMenu1Descrip=Edit\n"
+                   "String1=secret\nPassword_Protect=1\nAllow_Del=1\n"
+                   "[Locations]\nSplitter1Left=200\nForm1Left=40\nForm1Top=30\n"
+                   "Form1Width=700\nForm1Height=500\n");
+    auto form = create();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_FALSE(form->UseExplorer);
+    EXPECT_EQ(form->DisplayFilter, 2);
+    EXPECT_EQ(form->ExecDir, "/opt/glim");
+    EXPECT_EQ(form->HelpFile, "/opt/glim/Glim.hlp");
+    EXPECT_EQ(form->Menu1Descrip, "Edit");
+    EXPECT_EQ(form->AccessPassword, "secret");
+    EXPECT_TRUE(form->PasswordProtect);
+    EXPECT_TRUE(form->AllowDel);
+    EXPECT_EQ(form->Splitter1->Left(), 200);
+    EXPECT_EQ(form->pos(), QPoint(40, 30));
+    EXPECT_EQ(form->frameGeometry().size(), QSize(700, 500));
+}
+
+TEST_F(Startup, CenterCentresTheWindowWithoutReadingTheTop) {
+    test::writeIni("[Locations]\nForm1Left=Center\nForm1Top=Center\nForm1Width=600\n");
+    auto form = create();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form->pos(), QPoint((1024 - 600) / 2, (768 - 311) / 2));
+}
+
+TEST_F(Startup, BadIntegerIsReportedOnceAndEndsCreation) {
+    test::writeIni("[Options]\nDisplay=1\n[Locations]\nForm1Left=10\nForm1Top=Center\n"
+                   "Form1Width=800\n");
+    auto form = create({folder.path()});
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].caption, app::kApplicationTitle);
+    EXPECT_EQ(dialogs.messages[0].text, "'Center' is not a valid integer value.");
+    EXPECT_EQ(dialogs.messages[0].icon, platform::MessageIcon::Error);
+    // The options before the bad key were read; the rest keeps the designed values.
+    EXPECT_EQ(form->DisplayFilter, 1);
+    EXPECT_EQ(form->frameGeometry().size(), QSize(516, 311));
+    EXPECT_TRUE(form->CurrentDir.isEmpty()) << "the start folder step was skipped";
+    form->show();
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(Startup, MissingStartDirectoryIsReportedOnce) {
+    test::writeIni("[Options]\nStartupDir=" + QFile::encodeName(folder.path()) + "/gone\n");
+    auto form = create();
+    ASSERT_EQ(dialogs.texts(), QStringList{"File not found."});
+    EXPECT_TRUE(form->CurrentDir.isEmpty());
+    EXPECT_EQ(QDir::currentPath(), launch);
+}
+
+TEST_F(Startup, FirstArgumentWinsOverStartupDir) {
+    QDir(folder.path()).mkdir("a");
+    QDir(folder.path()).mkdir("b");
+    test::writeIni("[Options]\nStartupDir=" + QFile::encodeName(folder.path()) + "/a\n");
+    auto form = create({folder.path() + "/b", folder.path() + "/a"});
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form->CurrentDir, QDir(folder.path() + "/b").canonicalPath());
+
+    auto second = create();
+    EXPECT_EQ(second->CurrentDir, QDir(folder.path() + "/a").canonicalPath());
+}
+
+TEST(ErrorBox, AddsAFullStopOnlyWhenMissing) {
+    test::FakeDialogs dialogs;
+    app::showErrorBox("File not found");
+    app::showErrorBox("Done.");
+    EXPECT_EQ(dialogs.texts(), (QStringList{"File not found.", "Done."}));
+    EXPECT_FALSE(app::guarded([] { throw std::runtime_error("boom"); }));
+    EXPECT_TRUE(app::guarded([] {}));
+    EXPECT_EQ(dialogs.texts().back(), "boom.");
+}
+
+} // namespace

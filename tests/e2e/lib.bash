@@ -1,0 +1,88 @@
+# Shared helpers of the end-to-end scripts: a private home, the program started in the
+# background, and windows found by their exact title.
+set -euo pipefail
+
+program="$1"
+work="$(mktemp -d)"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+pid=""
+wm=""
+
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# A real window manager frames the windows, so outer sizes and closing by the close box are
+# tested as a user meets them.
+openbox --sm-disable >"$work/wm.log" 2>&1 &
+wm=$!
+for _ in $(seq 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+
+# outer_geometry WINDOW: prints "left top width height" of the window with its frame.
+outer_geometry() {
+    local win="$1" l=0 r=0 t=0 b=0 x y w h
+    read -r x y w h < <(xwininfo -id "$win" | awk '/Absolute upper-left X/{x=$4}
+        /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}')
+    local extents
+    extents=$(xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
+    if [ -n "$extents" ]; then
+        IFS=, read -r l r t b <<<"$extents"
+    fi
+    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+
+# close_window WINDOW: asks the window to close, as its close box does.
+close_window() {
+    wmctrl -i -c "$1"
+}
+
+# start ARGS...: starts the program; its output goes to $work/program.log.
+start() {
+    "$program" "$@" >"$work/program.log" 2>&1 &
+    pid=$!
+}
+
+# window_with_title TITLE [SECONDS]: prints the id of the window named exactly TITLE.
+window_with_title() {
+    local title="$1" seconds="${2:-20}" id
+    for _ in $(seq $((seconds * 10))); do
+        id=$(xdotool search --name "^$(printf '%s' "$title" | sed 's/[.[\*^$]/\\&/g')\$" 2>/dev/null | head -n 1 || true)
+        if [ -n "$id" ] && [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ]; then
+            echo "$id"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || { cat "$work/program.log" >&2; fail "program ended early"; }
+        sleep 0.1
+    done
+    cat "$work/program.log" >&2
+    fail "no window titled '$title'"
+}
+
+# wait_for_exit [SECONDS]: waits until the program has ended.
+wait_for_exit() {
+    local seconds="${1:-10}"
+    for _ in $(seq $((seconds * 10))); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid" || fail "program exited with status $?"
+            pid=""
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "program still running after ${seconds}s"
+}

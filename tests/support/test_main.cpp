@@ -1,0 +1,22 @@
+// Test entry: private XDG folders, so no test reads or writes the user's settings or trash,
+// and one application object for the widget tests.
+#include "test_env.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 2;
+    test::initPrivateHome(home.path());
+    // Widget tests never need a display; listing the tests runs without the test environment.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
