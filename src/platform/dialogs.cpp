@@ -112,14 +112,18 @@ Dialogs& dialogs() {
     return g_replacement ? *g_replacement : real;
 }
 
-void setDialogs(Dialogs* replacement) { g_replacement = replacement; }
+void setDialogs(Dialogs* replacement) {
+    g_replacement = replacement;
+}
 
 void showMessage(QWidget* parent, const QString& caption, const QString& text) {
     dialogs().message(parent, {caption, text, MessageIcon::None, {MessageButton::Ok}});
 }
 
 bool confirm(QWidget* parent, const QString& text) {
-    const MessageRequest r{QStringLiteral("Confirm"), text, MessageIcon::Question,
+    const MessageRequest r{QStringLiteral("Confirm"),
+                           text,
+                           MessageIcon::Question,
                            {MessageButton::Yes, MessageButton::No}};
     return dialogs().message(parent, r) == MessageButton::Yes;
 }

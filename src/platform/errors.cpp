@@ -48,6 +48,8 @@ InOutError InOutError::fromErrno(int err) {
     }
 }
 
-void raiseFromErrno(int err) { throw InOutError::fromErrno(err); }
+void raiseFromErrno(int err) {
+    throw InOutError::fromErrno(err);
+}
 
 } // namespace platform

@@ -5,19 +5,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <optional>
 #include <vector>
 
 namespace platform {
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 QString trimBlanks(const QString& s) {
     qsizetype b = 0, e = s.size();

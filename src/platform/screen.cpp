@@ -16,6 +16,8 @@ QSize screenSize() {
     return {640, 480};
 }
 
-void setScreenSizeOverride(std::optional<QSize> size) { g_override = size; }
+void setScreenSizeOverride(std::optional<QSize> size) {
+    g_override = size;
+}
 
 } // namespace platform

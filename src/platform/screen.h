@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QSize>
-
 #include <optional>
 
 namespace platform {

@@ -1,9 +1,8 @@
 // Input/output error texts and their system causes.
 #include "platform/errors.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
+#include <gtest/gtest.h>
 
 TEST(InOutErrors, TextsFollowTheirCodes) {
     EXPECT_EQ(platform::inOutErrorText(2), "File not found");

@@ -4,9 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 using platform::getPrivateProfileString;
