@@ -1,0 +1,35 @@
+// What the preview writes about a file: its kind, the status line, the file-size line and the
+// placeholder picture of a sound or video.
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+namespace browser {
+
+inline const QString kNoFileLoaded = QStringLiteral("No File Loaded.");
+inline const QString kFileSizeEmpty = QStringLiteral("FileSize:");
+
+// The file's extension from the last dot of its name, dot included, upper-cased; empty when
+// the name has no dot.
+QString upperExtension(const QString& path);
+
+// ".WAV", ".MID", ".RMI" and ".AVI" files are played; everything else is shown as a picture.
+bool isMediaFile(const QString& path);
+
+// "<path> - Image Size: <w> x <h> Pixels[ x <colours>]".
+QString imageStatusLine(const QString& path, int bmpw, int bmph, int bmpc);
+
+// "FileSize:  <kilobytes with one decimal> KB": the length divided by 1024 in single precision,
+// rounded to tenths with halves away from zero, with the locale's decimal separator.
+QString fileSizeLine(qint64 bytes, const QLocale& locale = QLocale());
+
+// The placeholder picture of a media file: ExecDir + "/Wave.bmp", "/Avi.bmp" or "/Midi.bmp".
+QString placeholderFor(const QString& path, const QString& execDir);
+
+// The file's length in bytes, read without opening it for writing, so read-only files and
+// read-only volumes preview normally. Raises an input/output error when the file cannot be
+// opened for reading.
+qint64 fileLength(const QString& path);
+
+} // namespace browser
