@@ -1,6 +1,7 @@
 #include "platform/dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -96,10 +97,23 @@ public:
         QFileDialog dialog(parent);
         prepare(dialog, r);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(r.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        return dialog.selectedFiles().front();
+        dialog.setFileMode(QFileDialog::AnyFile);
+        for (;;) {
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+                return {};
+            const QString chosen = dialog.selectedFiles().front();
+            // A name that does not exist yet is created only when the user agrees.
+            if (!r.createPrompt || QFileInfo::exists(chosen))
+                return chosen;
+            const MessageRequest ask{r.title,
+                                     QStringLiteral("%1\nThis file does not exist.\nDo you want "
+                                                    "to create it?")
+                                         .arg(QFileInfo(chosen).fileName()),
+                                     MessageIcon::Question,
+                                     {MessageButton::Yes, MessageButton::No}};
+            if (message(parent, ask) == MessageButton::Yes)
+                return chosen;
+        }
     }
 };
 

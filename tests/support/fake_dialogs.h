@@ -5,7 +5,7 @@
 #include "platform/dialogs.h"
 
 #include <QList>
-#include <QQueue>
+#include <QStringList>
 
 namespace test {
 
@@ -22,25 +22,25 @@ public:
     QList<bool> fileDialogIsSave;
 
     // Answers for the next message boxes; when empty, the first button is chosen.
-    QQueue<platform::MessageButton> answers;
+    QList<platform::MessageButton> answers;
     // Answers for the next file dialogs; when empty, the dialog is cancelled ("").
-    QQueue<QString> fileAnswers;
+    QList<QString> fileAnswers;
 
     platform::MessageButton message(QWidget*, const platform::MessageRequest& r) override {
         messages.append(r);
         if (!answers.isEmpty())
-            return answers.dequeue();
+            return answers.takeFirst();
         return r.buttons.isEmpty() ? platform::MessageButton::Ok : r.buttons.front();
     }
     QString openFileName(QWidget*, const platform::FileDialogRequest& r) override {
         fileDialogs.append(r);
         fileDialogIsSave.append(false);
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
     QString saveFileName(QWidget*, const platform::FileDialogRequest& r) override {
         fileDialogs.append(r);
         fileDialogIsSave.append(true);
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
 
     // The texts of the messages shown, in order.
