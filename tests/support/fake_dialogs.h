@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/dialogs.h"
+#include "test_env.h"
 
 #include <QList>
 #include <QStringList>
