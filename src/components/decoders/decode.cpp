@@ -1,0 +1,108 @@
+#include "components/decoders/decode.h"
+
+#include "components/decoders/emf_reader.h"
+#include "components/decoders/gem_img.h"
+#include "components/decoders/iff_ilbm.h"
+#include "components/decoders/jpeg_reader.h"
+#include "components/decoders/magick_reader.h"
+#include "components/decoders/msp.h"
+#include "components/decoders/pc_paint.h"
+#include "components/decoders/png_reader.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <cstdio>
+#include <memory>
+
+namespace decoders {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// GIF and BMP through Qt's own readers, which are the fastest here; a BMP variant Qt does not
+// read goes on to GraphicsMagick.
+Picture readWithQt(const QByteArray& bytes, Format format, QSize hint) {
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format == Format::Gif ? "gif" : "bmp");
+    const QSize size = reader.size();
+    if (size.isValid() && !sizeAcceptable(size.width(), size.height()))
+        return failure(QStringLiteral("picture too large"));
+    const bool animated = format == Format::Gif && reader.imageCount() > 1;
+    QImage image = reader.read();
+    if (image.isNull()) {
+        if (format == Format::Bmp)
+            return readWithMagick(bytes, format, hint);
+        return failure(reader.errorString());
+    }
+    return finish(std::move(image), storedBitsPerPixel(bytes, format), hint, animated);
+}
+
+Picture readFromMemory(const QByteArray& bytes, Format format, QSize hint) {
+    if (bytes.isEmpty())
+        return failure(QStringLiteral("empty file"));
+    FilePtr file(fmemopen(const_cast<char*>(bytes.constData()), std::size_t(bytes.size()), "rb"));
+    if (!file)
+        return failure(QStringLiteral("out of memory"));
+    return format == Format::Jpeg ? readJpeg(file.get(), hint) : readPng(file.get(), hint);
+}
+
+} // namespace
+
+Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint) {
+    static const bool limitSet = [] {
+        // The size checks come first; Qt's own guard would refuse pictures well below them.
+        QImageReader::setAllocationLimit(int(kMaxPixels * 4 / (1024 * 1024)) + 1);
+        return true;
+    }();
+    (void)limitSet;
+    switch (format) {
+    case Format::Unknown:
+        return failure(QStringLiteral("not a picture"));
+    case Format::Jpeg:
+    case Format::Png:
+        return readFromMemory(bytes, format, hint);
+    case Format::Gif:
+    case Format::Bmp:
+        return readWithQt(bytes, format, hint);
+    case Format::Emf:
+        return readEmf(bytes, hint);
+    case Format::GemImg:
+        return readGemImg(bytes, hint);
+    case Format::Msp:
+        return readMsp(bytes, hint);
+    case Format::Ilbm:
+        return readIlbm(bytes, hint);
+    case Format::PcPaint:
+        return readPcPaint(bytes, hint);
+    default:
+        return readWithMagick(bytes, format, hint);
+    }
+}
+
+Picture decodeFile(const QString& path, QSize hint) {
+    if (path.isEmpty())
+        return failure(QStringLiteral("no file"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(file.errorString());
+    const Format format = detectFormat(file.peek(64), path);
+    if (format == Format::Jpeg || format == Format::Png) {
+        // Straight from the file: a large photo is never held in memory twice.
+        FilePtr stream(std::fopen(QFile::encodeName(path).constData(), "rb"));
+        if (!stream)
+            return failure(QStringLiteral("cannot open"));
+        return format == Format::Jpeg ? readJpeg(stream.get(), hint) : readPng(stream.get(), hint);
+    }
+    if (format == Format::Unknown)
+        return failure(QStringLiteral("not a picture"));
+    return decodeBytes(file.readAll(), format, hint);
+}
+
+} // namespace decoders

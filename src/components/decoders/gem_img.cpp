@@ -1,0 +1,124 @@
+#include "components/decoders/gem_img.h"
+
+#include "components/decoders/bytes.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace decoders {
+
+namespace {
+
+// The GEM desktop's 16 standard colours, in pen order.
+constexpr QRgb kStandardColours[16] = {
+    0xFFFFFFFF, 0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF00FFFF, 0xFFFFFF00, 0xFFFF00FF,
+    0xFFC0C0C0, 0xFF808080, 0xFF800000, 0xFF008000, 0xFF000080, 0xFF008080, 0xFF808000, 0xFF800080,
+};
+
+// Decodes one plane's row into row; false when the data ends first.
+bool decodeRow(ByteReader& r, int patternLength, std::uint8_t* row, int rowBytes) {
+    int x = 0;
+    auto put = [&](std::uint8_t b) {
+        if (x < rowBytes)
+            row[x] = b;
+        ++x;
+    };
+    while (x < rowBytes) {
+        if (r.atEnd())
+            return false;
+        const std::uint8_t code = r.u8();
+        if (code == 0x00) {
+            const int n = r.u8();
+            const std::uint8_t* pattern = r.here();
+            r.skip(patternLength);
+            if (r.failed())
+                return false;
+            for (int i = 0; i < n && x < rowBytes; ++i)
+                for (int k = 0; k < patternLength; ++k)
+                    put(pattern[k]);
+        } else if (code == 0x80) {
+            const int n = r.u8();
+            const std::uint8_t* literal = r.here();
+            r.skip(n);
+            if (r.failed())
+                return false;
+            for (int i = 0; i < n; ++i)
+                put(literal[i]);
+        } else {
+            const std::uint8_t value = (code & 0x80) ? 0xFF : 0x00;
+            for (int i = 0; i < (code & 0x7F); ++i)
+                put(value);
+        }
+    }
+    return !r.failed();
+}
+
+} // namespace
+
+Picture readGemImg(const QByteArray& bytes, QSize hint) {
+    ByteReader r(bytes);
+    const int version = r.u16be();
+    const int headerWords = r.u16be();
+    const int planes = r.u16be();
+    const int patternLength = r.u16be();
+    r.skip(4);
+    const int width = r.u16be();
+    const int height = r.u16be();
+    if (r.failed() || version > 3 || headerWords < 8 || planes < 1 || planes > 8 ||
+        patternLength < 1 || patternLength > 8)
+        return failure(QStringLiteral("not a GEM image"));
+    if (!sizeAcceptable(width, height))
+        return failure(QStringLiteral("bad picture size"));
+
+    QList<QRgb> palette;
+    if (planes == 1) {
+        palette = {0xFFFFFFFF, 0xFF000000};
+    } else {
+        for (int i = 0; i < (1 << planes); ++i)
+            palette.append(i < 16 ? kStandardColours[i] : qRgb(i, i, i));
+        ByteReader x(bytes, 16);
+        if (headerWords >= 11 + 3 * (1 << planes) && x.u32be() == 0x58494D47 /* XIMG */ &&
+            x.u16be() == 0) {
+            for (int i = 0; i < (1 << planes); ++i) {
+                const int red = std::min<int>(x.u16be(), 1000);
+                const int green = std::min<int>(x.u16be(), 1000);
+                const int blue = std::min<int>(x.u16be(), 1000);
+                palette[i] = qRgb(red * 255 / 1000, green * 255 / 1000, blue * 255 / 1000);
+            }
+        }
+    }
+
+    r.seek(qsizetype(headerWords) * 2);
+    if (r.failed())
+        return failure(QStringLiteral("truncated GEM image"));
+    QImage image(width, height, QImage::Format_Indexed8);
+    if (image.isNull())
+        return failure(QStringLiteral("out of memory"));
+    image.setColorTable(palette);
+    const int rowBytes = (width + 7) / 8;
+    std::vector<std::uint8_t> rows(std::size_t(rowBytes) * std::size_t(planes));
+    int y = 0;
+    while (y < height) {
+        int repeat = 1;
+        if (r.remaining() >= 4 && r.here()[0] == 0 && r.here()[1] == 0 && r.here()[2] == 0xFF) {
+            r.skip(3);
+            repeat = std::max(1, int(r.u8()));
+        }
+        for (int p = 0; p < planes; ++p)
+            if (!decodeRow(r, patternLength, &rows[std::size_t(p) * rowBytes], rowBytes))
+                return failure(QStringLiteral("truncated GEM image"));
+        for (; repeat > 0 && y < height; --repeat, ++y) {
+            std::uint8_t* out = image.scanLine(y);
+            for (int x = 0; x < width; ++x) {
+                int index = 0;
+                for (int p = 0; p < planes; ++p)
+                    if (rows[std::size_t(p) * rowBytes + x / 8] & (0x80 >> (x % 8)))
+                        index |= 1 << p;
+                out[x] = std::uint8_t(index);
+            }
+        }
+    }
+    return finish(std::move(image), planes, hint);
+}
+
+} // namespace decoders

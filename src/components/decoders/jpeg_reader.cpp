@@ -1,0 +1,186 @@
+#include "components/decoders/jpeg_reader.h"
+
+#include "components/decoders/bytes.h"
+
+#include <QTransform>
+#include <csetjmp>
+#include <cstring>
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace decoders {
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    bool truncated;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void onError(j_common_ptr info) {
+    auto* err = reinterpret_cast<ErrorManager*>(info->err);
+    (*info->err->format_message)(info, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void onMessage(j_common_ptr info, int level) {
+    auto* err = reinterpret_cast<ErrorManager*>(info->err);
+    // A file that ends early is decoded as grey by libjpeg; it counts as unreadable here.
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        err->truncated = true;
+}
+
+// Everything libjpeg may jump out of lives in this job, so the decoding function below holds
+// no object with a destructor while a jump can happen.
+struct Job {
+    jpeg_decompress_struct info;
+    ErrorManager err;
+    QImage image;
+    QByteArray exif;
+    int components = 0;
+    int fullWidth = 0;
+    int fullHeight = 0;
+    bool refused = false;
+};
+
+bool decode(Job& job, std::FILE* file, QSize hint) {
+    jpeg_decompress_struct& info = job.info;
+    info.err = jpeg_std_error(&job.err.base);
+    job.err.base.error_exit = onError;
+    job.err.base.emit_message = onMessage;
+    job.err.truncated = false;
+    job.err.message[0] = 0;
+    if (setjmp(job.err.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&info, TRUE);
+    for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 &&
+            std::memcmp(m->data, "Exif\0\0", 6) == 0 && job.exif.isEmpty())
+            job.exif = QByteArray(reinterpret_cast<const char*>(m->data), m->data_length);
+    job.fullWidth = int(info.image_width);
+    job.fullHeight = int(info.image_height);
+    job.components = info.num_components;
+    if (!sizeAcceptable(info.image_width, info.image_height)) {
+        job.refused = true;
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    // The hint box is for the upright picture; a quarter turn swaps the sides it must fill.
+    const int r = reductionFor(QSize(job.fullWidth, job.fullHeight), hint);
+    info.scale_num = 1;
+    info.scale_denom = r >= 8 ? 8 : r >= 4 ? 4 : r >= 2 ? 2 : 1;
+    info.dct_method = JDCT_ISLOW;
+    QImage::Format format = QImage::Format_RGB32;
+    if (info.jpeg_color_space == JCS_GRAYSCALE) {
+        info.out_color_space = JCS_GRAYSCALE;
+        format = QImage::Format_Grayscale8;
+    } else if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
+        info.out_color_space = JCS_CMYK;
+    } else {
+        info.out_color_space = JCS_EXT_BGRX;
+    }
+    jpeg_start_decompress(&info);
+    job.image = QImage(int(info.output_width), int(info.output_height), format);
+    if (job.image.isNull()) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = job.image.scanLine(int(info.output_scanline));
+        jpeg_read_scanlines(&info, &row, 1);
+        if (info.out_color_space == JCS_CMYK) {
+            // Adobe writes CMYK inverted; in place, C M Y K become B G R 0xFF.
+            std::uint8_t* p = row;
+            for (JDIMENSION x = 0; x < info.output_width; ++x, p += 4) {
+                const unsigned c = p[0], m = p[1], y = p[2], k = p[3];
+                p[0] = std::uint8_t(y * k / 255);
+                p[1] = std::uint8_t(m * k / 255);
+                p[2] = std::uint8_t(c * k / 255);
+                p[3] = 0xFF;
+            }
+        }
+        if (job.err.truncated)
+            break;
+    }
+    if (!job.err.truncated)
+        jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return !job.err.truncated;
+}
+
+} // namespace
+
+int exifOrientation(const QByteArray& app1) {
+    if (!app1.startsWith(QByteArray("Exif\0\0", 6)))
+        return 1;
+    const QByteArray tiff = app1.mid(6);
+    ByteReader r(tiff);
+    const std::uint16_t order = r.u16be();
+    const bool little = order == 0x4949;
+    if (!little && order != 0x4D4D)
+        return 1;
+    auto u16 = [&] { return little ? r.u16le() : r.u16be(); };
+    auto u32 = [&] { return little ? r.u32le() : r.u32be(); };
+    if (u16() != 42)
+        return 1;
+    r.seek(qsizetype(u32()));
+    const int entries = u16();
+    for (int i = 0; i < entries && !r.failed(); ++i) {
+        const std::uint16_t tag = u16();
+        const std::uint16_t type = u16();
+        u32();
+        const std::uint16_t value = u16();
+        u16();
+        if (tag == 0x0112 && type == 3)
+            return (value >= 1 && value <= 8 && !r.failed()) ? value : 1;
+    }
+    return 1;
+}
+
+QImage applyOrientation(const QImage& image, int orientation) {
+    switch (orientation) {
+    case 2:
+        return image.mirrored(true, false);
+    case 3:
+        return image.transformed(QTransform().rotate(180));
+    case 4:
+        return image.mirrored(false, true);
+    case 5:
+        return image.transformed(QTransform().rotate(90)).mirrored(true, false);
+    case 6:
+        return image.transformed(QTransform().rotate(90));
+    case 7:
+        return image.transformed(QTransform().rotate(270)).mirrored(true, false);
+    case 8:
+        return image.transformed(QTransform().rotate(270));
+    default:
+        return image;
+    }
+}
+
+Picture readJpeg(std::FILE* file, QSize hint) {
+    Job job;
+    std::memset(&job.info, 0, sizeof job.info);
+    const bool ok = decode(job, file, hint);
+    if (job.refused)
+        return failure(QStringLiteral("picture too large"));
+    if (!ok)
+        return failure(QString::fromLatin1(job.err.message));
+    const int orientation = exifOrientation(job.exif);
+    const bool quarterTurn = orientation >= 5;
+    Picture p;
+    p.image = applyOrientation(job.image, orientation);
+    p.width = quarterTurn ? job.fullHeight : job.fullWidth;
+    p.height = quarterTurn ? job.fullWidth : job.fullHeight;
+    p.bitsPerPixel = 8 * job.components;
+    return p;
+}
+
+} // namespace decoders

@@ -1,0 +1,39 @@
+// A decoded picture and its facts, as every decoder hands it to the image box.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+
+namespace decoders {
+
+// Pictures whose header claims more pixels than this are refused before any pixel memory is
+// taken: 400 megapixels already need 1.6 GB as 32-bit pixels.
+constexpr std::int64_t kMaxPixels = 400'000'000;
+
+struct Picture {
+    QImage image;          // upright pixels, possibly reduced to fit the size hint
+    int width = 0;         // full width of the upright picture
+    int height = 0;        // full height of the upright picture
+    int bitsPerPixel = 0;  // bits per pixel stored in the file (1, 4, 8, 15, 16, 24, 32, 48 ...)
+    bool animated = false; // more than one frame (the image box animates it)
+    QString error;         // why decoding failed; empty on success
+
+    bool ok() const { return error.isEmpty() && !image.isNull(); }
+};
+
+Picture failure(const QString& why);
+
+// Whether a picture of this size may be decoded at all (both sides positive, within kMaxPixels).
+bool sizeAcceptable(std::int64_t width, std::int64_t height);
+
+// The whole-number reduction a decoder may apply to a width x height picture and still give at
+// least the size at which it fits the hint box (1 when no hint or the picture already fits).
+int reductionFor(QSize picture, QSize hint);
+
+// Fills in the facts common to every decoder and shrinks the pixels to the hint box when they
+// are still much larger than needed.
+Picture finish(QImage image, int bitsPerPixel, QSize hint, bool animated = false);
+
+} // namespace decoders

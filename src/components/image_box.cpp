@@ -1,0 +1,157 @@
+#include "components/image_box.h"
+
+#include "components/decoders/decode.h"
+#include "components/image_box_geometry.h"
+#include "components/jpeg_writer.h"
+
+#include <QMouseEvent>
+#include <QMovie>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace {
+
+constexpr int kPreviewSide = 200;
+
+} // namespace
+
+TGvbox::TGvbox(Mode mode, QWidget* parent) : QWidget(parent), mode_(mode) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    if (mode_ == Mode::Preview)
+        resize(kPreviewSide, kPreviewSide);
+    else
+        adjustSize();
+}
+
+TGvbox::~TGvbox() = default;
+
+void TGvbox::clear() {
+    movie_.reset();
+    picture_ = decoders::Picture();
+    fitted_ = QPixmap();
+    shrunk_ = QImage();
+}
+
+void TGvbox::setFileName(const QString& path) {
+    fileName_ = path;
+    clear();
+    if (!path.isEmpty()) {
+        // The preview needs only enough pixels to fill its box.
+        const QSize hint = mode_ == Mode::Preview ? size() : QSize();
+        decoders::Picture loaded = decoders::decodeFile(path, hint);
+        if (loaded.ok())
+            picture_ = std::move(loaded);
+        if (picture_.animated)
+            startAnimation();
+    }
+    adjustSize();
+    update();
+}
+
+void TGvbox::startAnimation() {
+    auto movie = std::make_unique<QMovie>(fileName_);
+    if (!movie->isValid() || movie->frameCount() == 1)
+        return;
+    movie->setCacheMode(QMovie::CacheNone);
+    connect(movie.get(), &QMovie::frameChanged, this, &TGvbox::onFrameChanged);
+    movie_ = std::move(movie);
+    movie_->start();
+}
+
+void TGvbox::onFrameChanged() {
+    const QImage frame = movie_->currentImage();
+    if (frame.isNull())
+        return;
+    picture_.image = frame;
+    fitted_ = QPixmap();
+    shrunk_ = QImage();
+    update();
+}
+
+void TGvbox::setZoom(float zoom) {
+    if (!(zoom > 0))
+        return;
+    zoom_ = zoom;
+    shrunk_ = QImage();
+    adjustSize();
+    update();
+}
+
+void TGvbox::adjustSize() {
+    if (mode_ != Mode::FullSize)
+        return;
+    const QSize zoomed = components::zoomedSize(QSize(bmpw(), bmph()), zoom_);
+    setFixedSize(zoomed.isEmpty() ? QSize(0, 0) : zoomed);
+}
+
+void TGvbox::setJPGSaveName(const QString& path) {
+    jpgSaveName_ = path;
+    QImage full = picture_.image;
+    if (!full.isNull() && full.size() != QSize(bmpw(), bmph()))
+        full = decoders::decodeFile(fileName_).image; // the preview holds reduced pixels
+    components::writeJpeg(full, path);
+}
+
+void TGvbox::Refresh() {
+    fitted_ = QPixmap();
+    repaint();
+}
+
+void TGvbox::paintEvent(QPaintEvent* event) {
+    if (picture_.image.isNull())
+        return;
+    QPainter painter(this);
+    if (mode_ == Mode::Preview)
+        paintPreview(painter);
+    else
+        paintZoomed(painter, event->rect());
+}
+
+void TGvbox::paintPreview(QPainter& painter) {
+    const QSize target = components::fitInBox(QSize(bmpw(), bmph()), size());
+    if (target.isEmpty())
+        return;
+    if (fitted_.size() != target) {
+        const QImage& image = picture_.image;
+        fitted_ =
+            QPixmap::fromImage(image.size() == target ? image
+                                                      : image.scaled(target, Qt::IgnoreAspectRatio,
+                                                                     Qt::SmoothTransformation));
+    }
+    painter.drawPixmap((width() - target.width()) / 2, (height() - target.height()) / 2, fitted_);
+}
+
+void TGvbox::paintZoomed(QPainter& painter, const QRect& exposed) {
+    const QImage& image = picture_.image;
+    const QSize zoomed = components::zoomedSize(image.size(), zoom_);
+    if (zoom_ < 1.0f) {
+        // Shrunk once, smoothly; the result is smaller than the picture itself.
+        if (shrunk_.size() != zoomed)
+            shrunk_ = image.scaled(zoomed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        painter.drawImage(exposed.topLeft(), shrunk_, exposed);
+        return;
+    }
+    // Enlarged pixel by pixel, and only the part that is exposed.
+    const QRect source = components::sourceRectFor(exposed, zoom_, image.size());
+    if (source.isEmpty())
+        return;
+    const QRectF target(source.left() * double(zoom_), source.top() * double(zoom_),
+                        source.width() * double(zoom_), source.height() * double(zoom_));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setClipRect(exposed);
+    painter.drawImage(target, image, QRectF(source));
+}
+
+void TGvbox::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    QWidget::mousePressEvent(event);
+}
+
+void TGvbox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (click)
+        emit clicked();
+    QWidget::mouseReleaseEvent(event);
+}

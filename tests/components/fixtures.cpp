@@ -1,0 +1,361 @@
+#include "fixtures.h"
+
+#include <QBuffer>
+#include <QProcess>
+#include <QtEndian>
+
+namespace fixtures {
+
+namespace {
+
+// Little helpers that append numbers in either byte order.
+struct Bytes {
+    QByteArray data;
+    Bytes& u8(int v) {
+        data.append(char(v & 0xFF));
+        return *this;
+    }
+    Bytes& le16(int v) { return u8(v).u8(v >> 8); }
+    Bytes& be16(int v) { return u8(v >> 8).u8(v); }
+    Bytes& le32(std::uint32_t v) { return le16(int(v & 0xFFFF)).le16(int(v >> 16)); }
+    Bytes& be32(std::uint32_t v) { return be16(int(v >> 16)).be16(int(v & 0xFFFF)); }
+    Bytes& raw(const QByteArray& b) {
+        data.append(b);
+        return *this;
+    }
+};
+
+std::uint32_t crc32(const QByteArray& bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= std::uint8_t(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+} // namespace
+
+int patternIndex(int x, int y, int colours) {
+    return (x / 3 + (y / 4) * 3) % colours;
+}
+
+QImage colourPicture() {
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            image.setPixel(x, y, qRgb(x * 10, y * 15, (x * y) % 256));
+    return image;
+}
+
+QImage fourColourPicture() {
+    static const QRgb colours[4] = {qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 0, 255),
+                                    qRgb(255, 255, 255)};
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            image.setPixel(x, y, colours[x / 6]);
+    return image;
+}
+
+QByteArray toPpm(const QImage& image) {
+    QByteArray out =
+        QStringLiteral("P6\n%1 %2\n255\n").arg(image.width()).arg(image.height()).toLatin1();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            out.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+        }
+    return out;
+}
+
+QByteArray toPbm(const QImage& image) {
+    QByteArray out =
+        QStringLiteral("P4\n%1 %2\n").arg(image.width()).arg(image.height()).toLatin1();
+    for (int y = 0; y < image.height(); ++y) {
+        QByteArray row((image.width() + 7) / 8, '\0');
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+        out.append(row);
+    }
+    return out;
+}
+
+QByteArray runTool(const QString& program, const QStringList& args, const QByteArray& input) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForStarted(5000))
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}
+
+QByteArray buildPng(int width, int height, const QByteArray& rows) {
+    auto chunk = [](const QByteArray& type, const QByteArray& body) {
+        Bytes c;
+        c.be32(std::uint32_t(body.size())).raw(type).raw(body).be32(crc32(type + body));
+        return c.data;
+    };
+    Bytes ihdr;
+    ihdr.be32(std::uint32_t(width)).be32(std::uint32_t(height)).u8(8).u8(2).u8(0).u8(0).u8(0);
+    QByteArray filtered;
+    const int stride = width * 3;
+    for (int y = 0; y * stride < rows.size(); ++y)
+        filtered.append('\0').append(rows.mid(qsizetype(y) * stride, stride));
+    const QByteArray zlib = qCompress(filtered).mid(4); // drop Qt's length prefix
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", ihdr.data) + chunk("IDAT", zlib) +
+           chunk("IEND", {});
+}
+
+QByteArray buildWmf() {
+    // Placeable header: 48 x 32 units at 96 units per inch.
+    Bytes placeable;
+    placeable.le32(0x9AC6CDD7u).le16(0).le16(0).le16(0).le16(48).le16(32).le16(96).le32(0);
+    std::uint16_t sum = 0;
+    for (int i = 0; i < 20; i += 2)
+        sum ^= qFromLittleEndian<std::uint16_t>(placeable.data.constData() + i);
+    placeable.le16(sum);
+    Bytes records;
+    records.le32(5).le16(0x020B).le16(0).le16(0);                    // SETWINDOWORG
+    records.le32(5).le16(0x020C).le16(32).le16(48);                  // SETWINDOWEXT
+    records.le32(7).le16(0x02FC).le16(0).le32(0x000000FF).le16(0);   // CREATEBRUSHINDIRECT
+    records.le32(4).le16(0x012D).le16(0);                            // SELECTOBJECT
+    records.le32(7).le16(0x041B).le16(24).le16(36).le16(8).le16(12); // RECTANGLE
+    records.le32(3).le16(0x0000);                                    // EOF
+    Bytes header;
+    const std::uint32_t words = std::uint32_t((18 + records.data.size()) / 2);
+    header.le16(1).le16(9).le16(0x0300).le32(words).le16(1).le32(7).le16(0);
+    return placeable.data + header.data + records.data;
+}
+
+QByteArray buildEmf(int width, int height) {
+    Bytes brush, select, rectangle, eof;
+    brush.le32(39).le32(24).le32(1).le32(0).le32(0x000000FF).le32(0);
+    select.le32(37).le32(12).le32(1);
+    rectangle.le32(43)
+        .le32(24)
+        .le32(2)
+        .le32(2)
+        .le32(std::uint32_t(width / 2))
+        .le32(std::uint32_t(height / 2));
+    eof.le32(14).le32(20).le32(0).le32(16).le32(20);
+    const QByteArray body = brush.data + select.data + rectangle.data + eof.data;
+    Bytes header;
+    header.le32(1).le32(88);
+    header.le32(0).le32(0).le32(std::uint32_t(width - 1)).le32(std::uint32_t(height - 1));
+    header.le32(0)
+        .le32(0)
+        .le32(std::uint32_t(width * 2646 / 100))
+        .le32(std::uint32_t(height * 2646 / 100));
+    header.le32(0x464D4520).le32(0x10000).le32(std::uint32_t(88 + body.size())).le32(5);
+    header.le16(2).le16(0).le32(0).le32(0).le32(0);
+    header.le32(1000).le32(1000).le32(264).le32(264);
+    return header.data + body;
+}
+
+QByteArray buildWpg() {
+    // WPG 1: a 16 x 8 one-bit bitmap, rows stored as literal runs.
+    QByteArray data;
+    for (int y = 0; y < 8; ++y) {
+        data.append(char(2));
+        for (int b = 0; b < 2; ++b) {
+            int byte = 0;
+            for (int k = 0; k < 8; ++k)
+                byte |= patternIndex(b * 8 + k, y, 2) << (7 - k);
+            data.append(char(byte));
+        }
+    }
+    Bytes f;
+    f.u8(0xFF).u8('W').u8('P').u8('C').le32(16).u8(1).u8(0x16).u8(1).u8(0).le16(0).le16(0);
+    f.u8(0x0F).u8(6).u8(1).u8(0).le16(16 * 75).le16(8 * 75); // start of picture
+    f.u8(0x0B).u8(10 + int(data.size())).le16(16).le16(8).le16(1).le16(75).le16(75).raw(data);
+    f.u8(0x10).u8(0); // end of picture
+    return f.data;
+}
+
+QByteArray buildCut() {
+    // Dr. Halo: width, height, a reserved word, then per line a byte count and literal runs.
+    Bytes f;
+    f.le16(kWidth).le16(kHeight).le16(0);
+    for (int y = 0; y < kHeight; ++y) {
+        QByteArray line;
+        line.append(char(kWidth));
+        for (int x = 0; x < kWidth; ++x)
+            line.append(char(patternIndex(x, y, 16) * 16));
+        line.append('\0');
+        f.le16(int(line.size())).raw(line);
+    }
+    return f.data;
+}
+
+QByteArray buildHrz() {
+    QByteArray f;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 256; ++x)
+            f.append(char(x / 4)).append(char(y / 4)).append(char(63 - x / 4));
+    return f;
+}
+
+QByteArray buildGemXimg() {
+    const int planes = 4, rowBytes = (kWidth + 7) / 8;
+    Bytes f;
+    f.be16(1).be16(11 + 3 * 16).be16(planes).be16(2).be16(85).be16(85).be16(kWidth).be16(kHeight);
+    f.be16('X' << 8 | 'I').be16('M' << 8 | 'G').be16(0);
+    for (int i = 0; i < 16; ++i)
+        f.be16(i * 60).be16(1000 - i * 60).be16(500);
+    // Each band of four equal lines is one line used four times.
+    for (int y = 0; y < kHeight; y += 4) {
+        f.u8(0).u8(0).u8(0xFF).u8(4);
+        for (int p = 0; p < planes; ++p) {
+            f.u8(0x80).u8(rowBytes);
+            for (int b = 0; b < rowBytes; ++b) {
+                int byte = 0;
+                for (int k = 0; k < 8; ++k)
+                    if (patternIndex(b * 8 + k, y, 16) & (1 << p))
+                        byte |= 0x80 >> k;
+                f.u8(byte);
+            }
+        }
+    }
+    return f.data;
+}
+
+QByteArray buildMsp(bool version2) {
+    const int rowBytes = (kWidth + 7) / 8;
+    QList<QByteArray> rows;
+    for (int y = 0; y < kHeight; ++y) {
+        QByteArray row(rowBytes, '\0');
+        for (int x = 0; x < kWidth; ++x)
+            if (patternIndex(x, y, 2)) // index 1 is white
+                row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+        rows.append(row);
+    }
+    Bytes f;
+    f.raw(version2 ? "LinS" : "DanM").le16(kWidth).le16(kHeight);
+    while (f.data.size() < 32)
+        f.u8(0);
+    if (!version2) {
+        for (const QByteArray& row : rows)
+            f.raw(row);
+        return f.data;
+    }
+    QList<QByteArray> packed;
+    for (const QByteArray& row : rows) // a run of one byte, then two literal bytes
+        packed.append(QByteArray(1, '\0') + char(1) + row[0] + char(2) + row.mid(1));
+    for (const QByteArray& p : packed)
+        f.le16(int(p.size()));
+    for (const QByteArray& p : packed)
+        f.raw(p);
+    return f.data;
+}
+
+QByteArray buildIlbmChunky() {
+    Bytes cmap, body;
+    const int colours[4][3] = {{0, 0, 0}, {200, 30, 30}, {30, 200, 30}, {30, 30, 200}};
+    for (const auto& c : colours)
+        cmap.u8(c[0]).u8(c[1]).u8(c[2]);
+    for (int y = 0; y < kHeight; ++y) {
+        // ByteRun1: the first three pixels as a run, the rest literal.
+        body.u8(-2 & 0xFF).u8(patternIndex(0, y, 4));
+        body.u8(kWidth - 3 - 1);
+        for (int x = 3; x < kWidth; ++x)
+            body.u8(patternIndex(x, y, 4));
+    }
+    Bytes bmhd;
+    bmhd.be16(kWidth).be16(kHeight).be16(0).be16(0).u8(8).u8(0).u8(1).u8(0).be16(0).u8(1).u8(1);
+    bmhd.be16(kWidth).be16(kHeight);
+    Bytes chunks;
+    chunks.raw("BMHD").be32(20).raw(bmhd.data);
+    chunks.raw("CMAP").be32(12).raw(cmap.data);
+    chunks.raw("BODY").be32(std::uint32_t(body.data.size())).raw(body.data);
+    if (body.data.size() % 2)
+        chunks.u8(0);
+    Bytes f;
+    f.raw("FORM").be32(std::uint32_t(4 + chunks.data.size())).raw("PBM ").raw(chunks.data);
+    return f.data;
+}
+
+QByteArray buildPcPaint() {
+    const int rowBytes = kWidth / 2;
+    QByteArray pixels;
+    for (int row = kHeight - 1; row >= 0; --row) // bottom line first
+        for (int b = 0; b < rowBytes; ++b)
+            pixels.append(char(patternIndex(2 * b, row, 4) << 4 | patternIndex(2 * b + 1, row, 4)));
+    const std::uint8_t marker = 0xFE;
+    QByteArray packed;
+    for (qsizetype i = 0; i < pixels.size();) {
+        qsizetype run = 1;
+        while (i + run < pixels.size() && pixels[i + run] == pixels[i] && run < 255)
+            ++run;
+        if (run >= 3 || std::uint8_t(pixels[i]) == marker) {
+            packed.append(char(marker)).append(char(run)).append(pixels[i]);
+            i += run;
+        } else {
+            packed.append(pixels[i++]);
+        }
+    }
+    Bytes f;
+    f.le16(0x1234).le16(kWidth).le16(kHeight).le16(0).le16(0).u8(0x04).u8(0xFF).u8('E');
+    const int ega[16] = {0x00, 0x04, 0x3F, 0x12, 1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    f.le16(3).le16(16);
+    for (int code : ega)
+        f.u8(code);
+    f.le16(1).le16(int(packed.size()) + 5).le16(int(pixels.size())).u8(marker).raw(packed);
+    return f.data;
+}
+
+QByteArray withExifOrientation(const QByteArray& jpeg, int orientation) {
+    Bytes tiff;
+    tiff.raw("MM").be16(42).be32(8).be16(1);
+    tiff.be16(0x0112).be16(3).be32(1).be16(orientation).be16(0).be32(0);
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff.data;
+    Bytes app1;
+    app1.u8(0xFF).u8(0xE1).be16(int(payload.size()) + 2).raw(payload);
+    return jpeg.left(2) + app1.data + jpeg.mid(2);
+}
+
+QList<Fixture> allFixtures() {
+    const QByteArray ppm = toPpm(colourPicture());
+    const QByteArray fourPpm = toPpm(fourColourPicture());
+    const QByteArray pbm = toPbm(fourColourPicture());
+    const int w = kWidth, h = kHeight;
+    auto gm = [](const QByteArray& in, const char* format, QStringList options = {}) {
+        return runTool("gm",
+                       QStringList{"convert"} + options +
+                           QStringList{"-", QString::fromLatin1(format) + ":-"},
+                       in);
+    };
+    return {
+        {"jpg", "gm convert", gm(ppm, "jpg"), w, h, 24},
+        {"gif", "gm convert", gm(fourPpm, "gif"), w, h, 2},
+        {"bmp", "ppmtobmp", runTool("ppmtobmp", {}, ppm), w, h, 24},
+        {"wmf", "placeable metafile", buildWmf(), 48, 32, 24},
+        {"wpg", "WPG 1 bitmap", buildWpg(), 16, 8, 1},
+        {"art", "gm convert", gm(pbm, "art"), w, h, 1},
+        {"cut", "Dr. Halo lines", buildCut(), w, h, 8},
+        {"dib", "ppmtobmp -bpp 8", runTool("ppmtobmp", {"-bpp", "8"}, fourPpm), w, h, 8},
+        {"emf", "EMF records", buildEmf(60, 40), 60, 40, 24},
+        {"gem", "pbmtogem", runTool("pbmtogem", {}, pbm), w, h, 1},
+        {"hrz", "raw 256 x 240", buildHrz(), 256, 240, 24},
+        {"iff", "ppmtoilbm", runTool("ppmtoilbm", {}, ppm), w, h, 24},
+        {"img", "GEM XIMG", buildGemXimg(), w, h, 4},
+        {"lbm", "IFF PBM", buildIlbmChunky(), w, h, 8},
+        {"mac", "pbmtomacp", runTool("pbmtomacp", {}, pbm), 576, 720, 1},
+        {"msp", "MS Paint 2", buildMsp(true), w, h, 1},
+        {"pcx", "ppmtopcx", runTool("ppmtopcx", {}, ppm), w, h, 24},
+        {"pic", "PC Paint", buildPcPaint(), w, h, 4},
+        {"png", "pnmtopng", runTool("pnmtopng", {}, ppm), w, h, 24},
+        {"ras", "pnmtorast", runTool("pnmtorast", {}, ppm), w, h, 24},
+        {"rle", "pnmtorle", runTool("pnmtorle", {}, ppm), w, h, 24},
+        {"tga", "pamtotga", runTool("pamtotga", {}, ppm), w, h, 24},
+        {"tif", "pnmtotiff", runTool("pnmtotiff", {}, ppm), w, h, 24},
+    };
+}
+
+} // namespace fixtures

@@ -1,0 +1,56 @@
+// Picture files for the image box tests: made by the Debian tools that write a format, or
+// built here byte by byte from the format's structure where no tool writes it.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QString>
+
+namespace fixtures {
+
+// The picture most fixtures hold: 24 x 16, many colours (a gradient).
+constexpr int kWidth = 24;
+constexpr int kHeight = 16;
+QImage colourPicture();
+// 24 x 16 with four colours in four vertical bands.
+QImage fourColourPicture();
+
+// The colour index the byte-built fixtures give pixel (x, y): bands 3 pixels wide, 4 high.
+int patternIndex(int x, int y, int colours);
+
+// The picture as binary PPM / PBM (every tool below reads these).
+QByteArray toPpm(const QImage& image);
+QByteArray toPbm(const QImage& image); // dark pixels black
+
+// Runs a tool with stdin and returns its stdout; empty when it fails.
+QByteArray runTool(const QString& program, const QStringList& args, const QByteArray& input);
+
+struct Fixture {
+    QString extension; // the file's extension, without the dot
+    QString how;       // the tool or the structure it was built from
+    QByteArray bytes;
+    int width;
+    int height;
+    int bitsPerPixel;
+};
+
+// One fixture per extension of the graphic mask.
+QList<Fixture> allFixtures();
+
+// Byte-built files (also used by the tests of single formats).
+QByteArray buildWmf();
+QByteArray buildEmf(int width, int height);
+QByteArray buildWpg();
+QByteArray buildCut();
+QByteArray buildHrz();
+QByteArray buildGemXimg(); // 4 planes with an XIMG palette
+QByteArray buildMsp(bool version2);
+QByteArray buildIlbmChunky();
+QByteArray buildPcPaint();                                          // 4 bits per pixel, EGA palette
+QByteArray buildPng(int width, int height, const QByteArray& rows); // rows: RGB bytes
+
+// A JPEG of the picture carrying an EXIF orientation.
+QByteArray withExifOrientation(const QByteArray& jpeg, int orientation);
+
+} // namespace fixtures
