@@ -32,6 +32,17 @@ void ensureGstreamer() {
         if (!gst_init_check(nullptr, nullptr, &error)) {
             failure = error ? QString::fromUtf8(error->message) : kUnknownError;
             g_clear_error(&error);
+        } else {
+            // A desktop program shows video in a window of its own. Sinks that draw on the
+            // console's frame buffer are never wanted, and DirectFB's crashes the program
+            // when it finds no frame buffer, so the automatic sink never picks them.
+            for (const char* name : {"dfbvideosink", "kmssink", "fbdevsink"}) {
+                if (GstPluginFeature* sink =
+                        gst_registry_lookup_feature(gst_registry_get(), name)) {
+                    gst_plugin_feature_set_rank(sink, GST_RANK_NONE);
+                    gst_object_unref(sink);
+                }
+            }
         }
     }
     if (!failure.isEmpty())
