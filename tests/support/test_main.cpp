@@ -16,6 +16,9 @@ int main(int argc, char** argv) {
     test::initPrivateHome(home.path());
     // Widget tests never need a display; listing the tests runs without the test environment.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Tests never play sound or open video windows.
+    ::setenv("GLIMRA_AUDIO_SINK", "fakesink sync=true", 0);
+    ::setenv("GLIMRA_VIDEO_SINK", "fakesink sync=true", 0);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
