@@ -6,6 +6,7 @@
 #include "test_env.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
@@ -143,6 +144,12 @@ TEST_F(HelpWindow, HelpTopicsShowsTheContentsAndAContextItsTopicInOneWindow) {
     EXPECT_EQ(viewer->topicShown(), about::topicAddress(0));
     EXPECT_EQ(helpWindows(), 1);
     EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // Escape in the text closes (hides) the window.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(viewer->browser(), &escape);
+    EXPECT_FALSE(viewer->isVisible());
+    EXPECT_EQ(about::helpViewer(), viewer);
 }
 
 TEST_F(HelpWindow, LinksBackAndForwardMoveBetweenTopics) {
