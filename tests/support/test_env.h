@@ -3,12 +3,8 @@
 
 #include <QByteArray>
 #include <QString>
-#include <ostream>
 
-// Readable QStrings in test failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+#include "qt_print.h"
 
 namespace test {
 
