@@ -6,6 +6,10 @@
 #include "app/command_line.h"
 #include "app/error_box.h"
 #include "browser/browser_window.h"
+#include "options/options_dialog.h"
+#include "options/password_dialog.h"
+#include "viewer/full_size_window.h"
+#include "viewer/nav_bar.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -13,9 +17,46 @@
 #include <memory>
 
 TForm1* Form1 = nullptr;
+TForm2* Form2 = nullptr;
 TAboutBox* AboutBox = nullptr;
+TPagesDlg* PagesDlg = nullptr;
+TNavBarForm* NavBarForm = nullptr;
+TPasswordDlg* PasswordDlg = nullptr;
 
 namespace app {
+
+WindowSet::WindowSet(const QStringList& arguments) {
+    // The browser's creation touches no other window, so it comes first; the password dialog,
+    // created last, is handed to the options dialog once it exists.
+    form1_ = std::make_unique<TForm1>(arguments);
+    Form1 = form1_.get();
+    form2_ = std::make_unique<TForm2>();
+    Form2 = form2_.get();
+    aboutBox_ = std::make_unique<TAboutBox>();
+    AboutBox = aboutBox_.get();
+    passwordDlg_ = std::make_unique<TPasswordDlg>();
+    pagesDlg_ = std::make_unique<TPagesDlg>(Form1, passwordDlg_.get());
+    PagesDlg = pagesDlg_.get();
+    navBar_ = std::make_unique<TNavBarForm>();
+    NavBarForm = navBar_.get();
+    PasswordDlg = passwordDlg_.get();
+}
+
+WindowSet::~WindowSet() {
+    // Later windows refer to earlier ones: they go first.
+    PasswordDlg = nullptr;
+    NavBarForm = nullptr;
+    navBar_.reset();
+    PagesDlg = nullptr;
+    pagesDlg_.reset();
+    passwordDlg_.reset();
+    AboutBox = nullptr;
+    aboutBox_.reset();
+    Form2 = nullptr;
+    form2_.reset();
+    Form1 = nullptr;
+    form1_.reset();
+}
 
 int run(int argc, char** argv) {
     if (isTerminalOption(argc, argv)) {
@@ -36,21 +77,15 @@ int run(int argc, char** argv) {
     // 3. The windows, in order. Only the first command-line argument is used.
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
-    auto form1 = std::make_unique<TForm1>(arguments);
-    Form1 = form1.get();
+    WindowSet windows(arguments);
     QObject::connect(Form1, &TForm1::closed, &application, &QApplication::quit);
     about::setApplicationHelpFile(Form1->HelpFile);
-    about::setHelpContext(Form1, 1);
-    about::installHelpKey(Form1);
-    auto aboutBox = std::make_unique<TAboutBox>();
-    AboutBox = aboutBox.get();
     Form1->show();
+    NavBarForm->show();
 
     // 4. The message loop; nothing is written at exit.
     const int code = QApplication::exec();
     about::WinHelp(about::applicationHelpFile(), about::HELP_QUIT, 0);
-    AboutBox = nullptr;
-    Form1 = nullptr;
     return code;
 }
 

@@ -3,6 +3,8 @@
 #include "platform/screen.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -59,6 +61,17 @@ void resizeOuter(QWidget* window, QSize outer) {
             window->installEventFilter(keeper);
         }
     }
+}
+
+QPoint keepOnScreen(QPoint topLeft, QSize outer) {
+    const QRect rect(topLeft, outer.expandedTo(QSize(1, 1)));
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return topLeft;
+    for (const QScreen* screen : screens)
+        if (screen->geometry().intersects(rect))
+            return topLeft;
+    return QGuiApplication::primaryScreen()->geometry().topLeft();
 }
 
 void centreOnScreen(QWidget* window) {

@@ -15,6 +15,10 @@ void moveOuter(QWidget* window, QPoint topLeft);
 // framed the window, so the client size is corrected again when the window is first shown.
 void resizeOuter(QWidget* window, QSize outer);
 
+// A saved position for a window of this outer size: as it is when any part of the window lies
+// on a screen, else the primary screen's top-left corner (a monitor was removed).
+QPoint keepOnScreen(QPoint topLeft, QSize outer);
+
 // Centres the window's outer rectangle on the primary screen.
 void centreOnScreen(QWidget* window);
 

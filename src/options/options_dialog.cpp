@@ -1,13 +1,17 @@
 #include "options/options_dialog.h"
 
+#include "app/application.h"
 #include "app/error_box.h"
 #include "app/settings.h"
 #include "app/window_placement.h"
 #include "browser/browser_window.h"
+#include "browser/splitter.h"
 #include "options/gated_tab_widget.h"
 #include "options/option_checks.h"
 #include "options/password_dialog.h"
 #include "platform/dialogs.h"
+#include "viewer/full_size_window.h"
+#include "viewer/nav_bar.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -124,6 +128,8 @@ TPagesDlg::TPagesDlg(TForm1* form, TPasswordDlg* password, QWidget* parent)
     wire(Button3, &QPushButton::clicked, this, [this] { Button3Click(Button3); });
     wire(Button4, &QPushButton::clicked, this, [this] { Button4Click(Button4); });
     wire(Button5, &QPushButton::clicked, this, [this] { Button5Click(Button5); });
+    wire(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
+    wire(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(BitBtn2); });
     wire(CheckBox8, &QCheckBox::clicked, this, [this] { CheckBox8Click(CheckBox8); });
     wire(CheckBox9, &QCheckBox::clicked, this, [this] { CheckBox9Click(CheckBox9); });
     wire(CheckBox10, &QCheckBox::clicked, this, [this] { CheckBox10Click(CheckBox10); });
@@ -454,4 +460,46 @@ bool TPagesDlg::PageControl1Changing(QObject*) {
     if (form_->PasswordProtect)
         password_->ask();
     return password_->AccessGranted;
+}
+
+void TPagesDlg::BitBtn1Click(QObject*) {
+    const app::Settings ini;
+    namespace k = app::keys;
+    const auto number = [](int v) { return QString::number(v); };
+    if (NavBarForm) {
+        ini.writeText(k::NavBarLeft, number(NavBarForm->x()));
+        ini.writeText(k::NavBarTop, number(NavBarForm->y()));
+    }
+    if (Form2) {
+        ini.writeText(k::Form2Left, number(Form2->x()));
+        ini.writeText(k::Form2Top, number(Form2->y()));
+    }
+    ini.writeText(k::Splitter1Left, number(form_->Splitter1->Left()));
+    const QRect outer = form_->frameGeometry();
+    ini.writeText(k::Form1Left, number(outer.x()));
+    ini.writeText(k::Form1Top, number(outer.y()));
+    ini.writeText(k::Form1Width, number(outer.width()));
+    ini.writeText(k::Form1Height, number(outer.height()));
+}
+
+void TPagesDlg::BitBtn2Click(QObject*) {
+    const app::Settings ini;
+    namespace k = app::keys;
+    const QString zero = QStringLiteral("0");
+    ini.writeText(k::NavBarLeft, zero);
+    ini.writeText(k::NavBarTop, zero);
+    ini.writeText(k::Form2Left, zero);
+    ini.writeText(k::Form2Top, zero);
+    ini.writeText(k::Splitter1Left, QStringLiteral("149"));
+    ini.writeText(k::Form1Left, QStringLiteral("Center"));
+    ini.writeText(k::Form1Top, QStringLiteral("Center"));
+    ini.writeText(k::Form1Width, QStringLiteral("516"));
+    ini.writeText(k::Form1Height, QStringLiteral("311"));
+    if (NavBarForm)
+        app::moveOuter(NavBarForm, {0, 0});
+    if (Form2)
+        app::moveOuter(Form2, {0, 0});
+    form_->Splitter1->setLeft(149);
+    app::resizeOuter(form_, {TForm1::kDesignedWidth, TForm1::kDesignedHeight});
+    app::centreOnScreen(form_);
 }

@@ -70,6 +70,9 @@ public:
     void CheckBox9Click(QObject* sender);
     void CheckBox10Click(QObject* sender);
     void CheckBox11Click(QObject* sender);
+    // Save and Restore Window Locations.
+    void BitBtn1Click(QObject* sender);
+    void BitBtn2Click(QObject* sender);
     // The page-change gate; returns whether the change is allowed.
     bool PageControl1Changing(QObject* sender);
 

@@ -1,7 +1,7 @@
 // The media player: opening, playing to the end, stopping, failing, and letting go of files.
 #include "components/media_player.h"
 #include "components/sound_font.h"
-#include "media_player_fixtures.h"
+#include "media_fixtures.h"
 #include "platform/errors.h"
 #include "test_env.h"
 

@@ -1,4 +1,4 @@
-#include "media_player_fixtures.h"
+#include "media_fixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,0 +1,155 @@
+// The browser window's commands: full-size display, save as JPEG, the navigation bar toggle,
+// the refresh on return to the program, options, help, launching and file operations.
+#include "about/about_box.h"
+#include "about/help_viewer.h"
+#include "app/application.h"
+#include "app/error_box.h"
+#include "app/settings.h"
+#include "browser/browser_window.h"
+#include "browser/jpeg_name.h"
+#include "browser/preview_text.h"
+#include "components/image_box.h"
+#include "components/media_player.h"
+#include "filelists/directory_list_box.h"
+#include "filelists/file_list_box.h"
+#include "options/launching.h"
+#include "options/options_dialog.h"
+#include "platform/dialogs.h"
+#include "viewer/full_size_window.h"
+#include "viewer/nav_bar.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QToolButton>
+
+void TForm1::BitBtn1Click(QObject*) {
+    const QString path = FileListBox1->SelectedPath();
+    if (path.isEmpty() || !Form2)
+        return;
+    FullSizeShown = true;
+    if (navBarVisible()) {
+        NavBarForm->SpeedButton8->setChecked(true);
+        NavBarForm->SpeedButton9->setEnabled(true);
+        NavBarForm->SpeedButton1->setEnabled(true);
+    }
+    if (Form2->isVisible())
+        Form2->raise();
+    else
+        Form2->show();
+    if (!browser::isMediaFile(path)) {
+        Form2->Gvbox1->setFileName(path);
+        Form2->resetToNaturalSize(false);
+        Form2->Panel1->setText(
+            browser::imageStatusLine(path, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+        return;
+    }
+    // The sound the preview started goes on playing.
+    Form2->Gvbox1->setFileName(browser::placeholderFor(path, ExecDir));
+    Form2->Panel1->setText(path);
+    Form2->resetToNaturalSize(true);
+}
+
+void TForm1::SaveasJPEG1Click(QObject*) {
+    const QString path = FileListBox1->SelectedPath();
+    if (path.isEmpty() || browser::isMediaFile(path))
+        return;
+    platform::FileDialogRequest r;
+    r.title = browser::kJpegDialogTitle;
+    r.filter = browser::kJpegDialogFilter;
+    r.defaultSuffix = QStringLiteral("jpg");
+    r.fileName = browser::proposedJpegName(path);
+    r.overwritePrompt = true;
+    r.pathMustExist = true;
+    const QString target = platform::dialogs().saveFileName(this, r);
+    if (target.isEmpty())
+        return;
+    Gvbox1->setJPGSaveName(target);
+    ApplicationActivate(nullptr);
+}
+
+void TForm1::SpeedButton1Click(QObject*) {
+    if (!NavBarForm)
+        return;
+    if (SpeedButton1->isChecked())
+        NavBarForm->show();
+    else
+        NavBarForm->close();
+}
+
+void TForm1::Gvbox1Click(QObject*) { FileListBox1->setFocus(); }
+
+void TForm1::ApplicationActivate(QObject*) {
+    MediaPlayer1->Close();
+    const int position = FileListBox1->ItemIndex();
+    DirectoryListBox1->Update();
+    FileListBox1->Update();
+    // The position comes back, not the file: past the end no file is selected.
+    FileListBox1->setItemIndex(position < FileListBox1->Count() ? position : -1);
+    FileListBox1Change(nullptr);
+}
+
+void TForm1::UseCurrentDirasStartup1Click(QObject*) {
+    app::Settings().writeText(app::keys::StartupDir, CurrentDir);
+    StartupDir = CurrentDir;
+}
+
+void TForm1::SaveWindowLocations1Click(QObject*) {
+    if (PagesDlg)
+        PagesDlg->BitBtn1Click(nullptr);
+}
+
+void TForm1::Options1Click(QObject*) {
+    if (PagesDlg)
+        PagesDlg->open();
+}
+
+void TForm1::Options2Click(QObject* sender) { Options1Click(sender); }
+
+void TForm1::BitBtn3Click(QObject* sender) { Options1Click(sender); }
+
+void TForm1::About1Click(QObject*) {
+    if (AboutBox)
+        AboutBox->showNonModal();
+}
+
+void TForm1::AboutGlimra1Click(QObject* sender) { About1Click(sender); }
+
+void TForm1::Contents1Click(QObject*) { about::WinHelp(HelpFile, about::HELP_FINDER, 0); }
+
+void TForm1::ExploreFromHere1Click(QObject*) {
+    options::exploreFromHere(this, UseExplorer, CurrentDir);
+}
+
+void TForm1::Openwith1Click(QObject*) { options::openWith(this, Menu1Command, CurrentFile); }
+
+void TForm1::Openwith2Click(QObject*) { options::openWith(this, Menu2Command, CurrentFile); }
+
+void TForm1::updateOpenWithItems() {
+    const options::OpenWithItemState one =
+        options::openWithItemState(Menu1Descrip, Menu1Command, CurrentFile);
+    const options::OpenWithItemState two =
+        options::openWithItemState(Menu2Descrip, Menu2Command, CurrentFile);
+    Openwith1->setText(one.caption);
+    Openwith1->setEnabled(one.enabled);
+    Openwith2->setText(two.caption);
+    Openwith2->setEnabled(two.enabled);
+}
+
+void TForm1::runFileCommand(options::FileCommand command, const options::FileRules& rules) {
+    // The player lets go of the file first, also when the command then does nothing.
+    MediaPlayer1->Close();
+    if (options::runFileCommand(this, command, FileListBox1->SelectedPath(), CurrentFile, rules))
+        ApplicationActivate(nullptr);
+}
+
+void TForm1::DeleteCurrentFile1Click(QObject*) {
+    runFileCommand(options::FileCommand::Delete, {AllowDel, PromptDel, SendRecycle, UseShellFileOps});
+}
+
+void TForm1::CopyCurrentFile1Click(QObject*) {
+    runFileCommand(options::FileCommand::Copy, {AllowCopy, PromptCopy, false, UseShellFileOps});
+}
+
+void TForm1::MoveCurrentFile1Click(QObject*) {
+    runFileCommand(options::FileCommand::Move, {AllowMove, PromptMove, false, UseShellFileOps});
+}

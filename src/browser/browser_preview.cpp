@@ -1,0 +1,70 @@
+// The browser's preview update and the media player's completion notice.
+#include "app/application.h"
+#include "browser/browser_window.h"
+#include "browser/preview_text.h"
+#include "components/image_box.h"
+#include "components/media_player.h"
+#include "filelists/file_list_box.h"
+#include "viewer/full_size_window.h"
+
+#include <QLabel>
+
+void TForm1::FileListBox1Change(QObject*) {
+    const QString path = FileListBox1->SelectedPath();
+    CurrentFile = path;
+    if (browser::isMediaFile(path)) {
+        previewMedia(path);
+        return;
+    }
+
+    // A picture, or no file at all. A player that is open but stopped stays open.
+    if (MediaPlayer1->Mode() == mpPlaying)
+        MediaPlayer1->Close();
+    Gvbox1->setFileName(path);
+    if (path.isEmpty()) {
+        Panel1->setText(browser::kNoFileLoaded);
+        Panel6->setText(browser::kFileSizeEmpty);
+        if (FullSizeShown && Form2)
+            Form2->hide();
+    } else {
+        Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
+        Panel1->setText(browser::imageStatusLine(path, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+        if (FullSizeShown && Form2)
+            Form2->show();
+    }
+    // The full-size window follows the selection even while hidden.
+    if (FullSizeShown && Form2) {
+        Form2->Gvbox1->setFileName(path);
+        Form2->resetToNaturalSize(false);
+        Form2->Panel1->setText(
+            browser::imageStatusLine(path, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+    }
+}
+
+void TForm1::previewMedia(const QString& path) {
+    // The size is read first: a file that cannot be read leaves the player untouched.
+    Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
+    const QString placeholder = browser::placeholderFor(path, ExecDir);
+    Gvbox1->setFileName(placeholder);
+    if (FullSizeShown && Form2) {
+        Form2->show();
+        Form2->Gvbox1->setFileName(placeholder);
+        Form2->Panel1->setText(path);
+        Form2->resetToNaturalSize(true);
+    }
+    if (MediaPlayer1->Mode() == mpPlaying) {
+        MediaPlayer1->Notify = true;
+        MediaPlayer1->Close();
+    }
+    MediaPlayer1->FileName = path;
+    MediaPlayer1->Open();
+    MediaPlayer1->Wait = false;
+    MediaPlayer1->Play();
+    if (MediaPlayer1->Mode() == mpPlaying)
+        Panel1->setText(path + QStringLiteral(" - Playing"));
+}
+
+void TForm1::MediaPlayer1Notify(QObject*) {
+    if (MediaPlayer1->Mode() == mpStopped)
+        Panel1->setText(FileListBox1->SelectedPath() + QStringLiteral(" - Stopped"));
+}

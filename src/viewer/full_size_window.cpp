@@ -1,0 +1,213 @@
+#include "viewer/full_size_window.h"
+
+#include "about/help_context.h"
+#include "app/application.h"
+#include "app/error_box.h"
+#include "app/settings.h"
+#include "app/window_placement.h"
+#include "browser/browser_window.h"
+#include "browser/preview_text.h"
+#include "components/image_box.h"
+#include "components/media_player.h"
+#include "filelists/file_list_box.h"
+#include "platform/screen.h"
+#include "viewer/nav_bar.h"
+#include "viewer/zoom.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Glimra Full Size"));
+    about::setHelpContext(this, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Scroller = new QScrollArea(this);
+    Scroller->setFrameShape(QFrame::NoFrame);
+    Scroller->setWidgetResizable(false);
+    Scroller->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Gvbox1 = new TGvbox(TGvbox::Mode::FullSize);
+    Gvbox1->setObjectName(QStringLiteral("Gvbox1"));
+    Gvbox1->setFocusPolicy(Qt::NoFocus);
+    Scroller->setWidget(Gvbox1);
+    layout->addWidget(Scroller, 1);
+
+    Panel1 = new QLabel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(kPanelHeight);
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Raised);
+    Panel1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Panel1->setFocusPolicy(Qt::StrongFocus);
+    Panel1->setMinimumWidth(1);
+    about::setHelpContext(Panel1, 1);
+    layout->addWidget(Panel1);
+
+    PopupMenu1 = new QMenu(this);
+    const auto item = [this](const QString& caption, const QKeySequence& key, auto handler) {
+        auto* action = PopupMenu1->addAction(caption);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action); // the keys work without the menu open
+        connect(action, &QAction::triggered, this,
+                [this, handler] { app::guarded([this, handler] { (this->*handler)(nullptr); }); });
+        return action;
+    };
+    PreviousImage1 = item(QStringLiteral("&Previous Image"), Qt::Key_Insert, &TForm2::PreviousImage1Click);
+    NextImage1 = item(QStringLiteral("&Next Image"), Qt::Key_Delete, &TForm2::NextImage1Click);
+    PopupMenu1->addSeparator();
+    using Handler = void (TForm2::*)(QObject*);
+    const Handler zoomHandlers[] = {&TForm2::ZoomIn1Click,    &TForm2::Zoom501Click,
+                                    &TForm2::Zoom751Click,    &TForm2::Normal1001Click,
+                                    &TForm2::ZoomOut1Click,   &TForm2::Zoom2001Click,
+                                    &TForm2::Zoom3001Click,   &TForm2::Zoom4001Click};
+    for (int k = 0; k < viewer::kZoomSteps; ++k) {
+        const viewer::ZoomStepInfo& s = viewer::zoomSteps()[size_t(k)];
+        ZoomItems[size_t(k)] = item(QString::fromLatin1(s.menuCaption), QKeySequence(s.key), zoomHandlers[k]);
+        ZoomItems[size_t(k)]->setObjectName(QString::fromLatin1(s.menuItem));
+    }
+    PopupMenu1->addSeparator();
+    BringGlimratoFront1 = item(QStringLiteral("&Bring Main Window to Front"),
+                               QKeySequence(Qt::CTRL | Qt::Key_B), &TForm2::BringGlimratoFront1Click);
+    CloseFullSizeWindow1 = item(QStringLiteral("Close Window"), Qt::Key_F10,
+                                &TForm2::CloseFullSizeWindow1Click);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(mapToGlobal(at)); });
+    connect(Gvbox1, &TGvbox::clicked, this, [this] { Gvbox1Click(Gvbox1); });
+    about::installHelpKey(this);
+
+    resize(kDesignedWidth, kDesignedHeight);
+    app::moveOuter(this, {2, 2});
+    app::guarded([this] { FormCreate(nullptr); });
+}
+
+void TForm2::FormCreate(QObject*) {
+    const app::Settings ini;
+    const int left = ini.readInteger(app::keys::Form2Left);
+    app::moveOuter(this, {left, y()});
+    const int top = ini.readInteger(app::keys::Form2Top);
+    app::moveOuter(this, app::keepOnScreen({left, top}, frameGeometry().size()));
+}
+
+void TForm2::zoomToStep(int k) {
+    const viewer::ZoomStepInfo& s = viewer::zoomSteps()[size_t(k)];
+    Gvbox1->setZoom(s.factor);
+    setWindowTitle(QString::fromLatin1(s.caption));
+    if (NavBarForm)
+        NavBarForm->ZoomStep = k;
+    if (navBarVisible()) {
+        NavBarForm->SpeedButton2->setEnabled(viewer::zoomInEnabled(k));
+        NavBarForm->SpeedButton3->setEnabled(viewer::zoomOutEnabled(k));
+    }
+    FitToImage(s.factor);
+}
+
+void TForm2::ZoomIn1Click(QObject*) { zoomToStep(0); }
+void TForm2::Zoom501Click(QObject*) { zoomToStep(1); }
+void TForm2::Zoom751Click(QObject*) { zoomToStep(2); }
+void TForm2::Normal1001Click(QObject*) { zoomToStep(3); }
+void TForm2::ZoomOut1Click(QObject*) { zoomToStep(4); }
+void TForm2::Zoom2001Click(QObject*) { zoomToStep(5); }
+void TForm2::Zoom3001Click(QObject*) { zoomToStep(6); }
+void TForm2::Zoom4001Click(QObject*) { zoomToStep(7); }
+
+void TForm2::setClientSize(QSize size) {
+    // The scroll area shows the zoomed picture exactly when it is as large as the client area
+    // above the panel.
+    resize(size.expandedTo(QSize(1, Panel1->height())));
+}
+
+void TForm2::FitToImage(float factor) {
+    setClientSize(viewer::fitToImage(Gvbox1->bmpw(), Gvbox1->bmph(), factor, Panel1->height(),
+                                     platform::screenSize()));
+}
+
+void TForm2::resetToNaturalSize(bool placeholder) {
+    Gvbox1->setZoom(1.0f);
+    if (NavBarForm)
+        NavBarForm->ZoomStep = viewer::kNaturalStep;
+    if (navBarVisible()) {
+        NavBarForm->SpeedButton2->setEnabled(true);
+        NavBarForm->SpeedButton3->setEnabled(true);
+    }
+    if (placeholder)
+        setClientSize(viewer::placeholderClientSize(Gvbox1->bmpw(), Gvbox1->bmph(), Panel1->height()));
+    else
+        FitToImage(1.0f);
+}
+
+void TForm2::step(int delta) {
+    TRzFileListBox* list = Form1->FileListBox1;
+    const int i = list->ItemIndex();
+    const int n = list->Count();
+    if (delta > 0 ? i == n - 1 : (i == 0 || i == -1))
+        return;
+    list->setItemIndex(i + delta);
+
+    const QString path = list->SelectedPath();
+    if (!browser::isMediaFile(path)) {
+        if (Form1->MediaPlayer1->Mode() == mpPlaying)
+            Form1->MediaPlayer1->Close();
+        Gvbox1->setFileName(path);
+        resetToNaturalSize(false);
+        // Both status lines describe the full-size box's picture.
+        const QString status =
+            browser::imageStatusLine(path, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc());
+        Panel1->setText(status);
+        Form1->Gvbox1->setFileName(path);
+        Form1->Panel1->setText(status);
+        Form1->Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
+        return;
+    }
+    Form1->Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
+    const QString placeholder = browser::placeholderFor(path, Form1->ExecDir);
+    Gvbox1->setFileName(placeholder);
+    Form1->Gvbox1->setFileName(placeholder);
+    TMediaPlayer* player = Form1->MediaPlayer1;
+    if (player->Mode() == mpPlaying) {
+        player->Notify = true;
+        player->Close();
+    }
+    resetToNaturalSize(true);
+    Panel1->setText(path);
+    player->FileName = path;
+    player->Open();
+    player->Wait = false;
+    player->Play();
+    if (player->Mode() == mpPlaying)
+        Form1->Panel1->setText(path + QStringLiteral(" - Playing"));
+}
+
+void TForm2::NextImage1Click(QObject*) { step(+1); }
+
+void TForm2::PreviousImage1Click(QObject*) { step(-1); }
+
+void TForm2::BringGlimratoFront1Click(QObject*) {
+    Form1->raise();
+    Form1->activateWindow();
+}
+
+void TForm2::CloseFullSizeWindow1Click(QObject*) { close(); }
+
+void TForm2::Gvbox1Click(QObject*) { Panel1->setFocus(); }
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    // The bar's window buttons go grey even while the bar is hidden.
+    if (NavBarForm) {
+        NavBarForm->setWindowButtonsEnabled(false);
+        NavBarForm->SpeedButton8->setChecked(false);
+    }
+    if (Form1) {
+        Form1->Gvbox1->Refresh();
+        Form1->FullSizeShown = false;
+    }
+    event->accept();
+    QWidget::closeEvent(event);
+}

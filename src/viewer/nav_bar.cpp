@@ -1,0 +1,162 @@
+#include "viewer/nav_bar.h"
+
+#include "about/help_context.h"
+#include "app/application.h"
+#include "app/error_box.h"
+#include "app/settings.h"
+#include "app/window_placement.h"
+#include "browser/browser_window.h"
+#include "filelists/file_list_box.h"
+#include "viewer/full_size_window.h"
+#include "viewer/zoom.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QIcon>
+#include <QMenu>
+#include <QToolButton>
+
+bool navBarVisible() { return NavBarForm && NavBarForm->isVisible(); }
+
+namespace {
+
+QIcon navIcon(const QString& name) {
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/navbar/%1.svg").arg(name), {}, QIcon::Normal);
+    icon.addFile(QStringLiteral(":/navbar/%1_disabled.svg").arg(name), {}, QIcon::Disabled);
+    return icon;
+}
+
+} // namespace
+
+TNavBarForm::TNavBarForm(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("NavBarForm"));
+    setWindowTitle(QStringLiteral("Glimra NavBar"));
+    setFixedSize(kClientWidth, kClientHeight);
+    about::setHelpContext(this, 1);
+
+    const auto button = [this](int left, int width, const QString& icon, const QString& hint,
+                               int iconSize, void (TNavBarForm::*handler)(QObject*)) {
+        auto* b = new QToolButton(this);
+        b->setGeometry(left, 0, width, 27);
+        b->setAutoRaise(true);
+        b->setIcon(navIcon(icon));
+        b->setIconSize(QSize(iconSize, iconSize));
+        b->setToolTip(hint);
+        b->setAccessibleName(hint);
+        b->setFocusPolicy(Qt::NoFocus);
+        connect(b, &QToolButton::clicked, this,
+                [this, handler, b] { app::guarded([this, handler, b] { (this->*handler)(b); }); });
+        return b;
+    };
+    SpeedButton2 = button(0, 31, "zoom_in", "Zoom In", 16, &TNavBarForm::SpeedButton2Click);
+    SpeedButton3 = button(32, 31, "zoom_out", "Zoom Out", 16, &TNavBarForm::SpeedButton3Click);
+    SpeedButton1 = button(64, 31, "bring_front", "Bring Full Size Window to Front", 16,
+                          &TNavBarForm::SpeedButton1Click);
+    SpeedButton9 = button(96, 31, "send_back", "Send Full Size Window to Back", 16,
+                          &TNavBarForm::SpeedButton9Click);
+    SpeedButton8 = button(128, 31, "toggle_full_size", "Toggle Full Size Window", 16,
+                          &TNavBarForm::SpeedButton8Click);
+    SpeedButton8->setCheckable(true);
+    SpeedButton4 = button(160, 33, "previous", "Previous Image", 16, &TNavBarForm::SpeedButton4Click);
+    SpeedButton5 = button(194, 33, "next", "Next Image", 16, &TNavBarForm::SpeedButton5Click);
+    SpeedButton6 = button(228, 33, "save_jpeg", "Save Current Image as JPEG", 16,
+                          &TNavBarForm::SpeedButton6Click);
+    SpeedButton7 = button(262, 33, "exit", "Exit Glimra", 18, &TNavBarForm::SpeedButton7Click);
+    setWindowButtonsEnabled(false);
+    about::installHelpKey(this);
+
+    app::moveOuter(this, {689, 110});
+    app::guarded([this] { FormCreate(nullptr); });
+}
+
+void TNavBarForm::FormCreate(QObject*) {
+    const app::Settings ini;
+    const int left = ini.readInteger(app::keys::NavBarLeft);
+    app::moveOuter(this, {left, y()});
+    const int top = ini.readInteger(app::keys::NavBarTop);
+    app::moveOuter(this, app::keepOnScreen({left, top}, frameGeometry().size()));
+}
+
+void TNavBarForm::setWindowButtonsEnabled(bool enabled) {
+    for (QToolButton* b : {SpeedButton2, SpeedButton3, SpeedButton1, SpeedButton9})
+        b->setEnabled(enabled);
+}
+
+void TNavBarForm::SpeedButton2Click(QObject*) {
+    ++ZoomStep;
+    if (ZoomStep >= 1 && ZoomStep <= 7)
+        Form2->zoomToStep(ZoomStep);
+}
+
+void TNavBarForm::SpeedButton3Click(QObject*) {
+    --ZoomStep;
+    if (ZoomStep >= 0 && ZoomStep <= 6)
+        Form2->zoomToStep(ZoomStep);
+}
+
+void TNavBarForm::SpeedButton1Click(QObject*) {
+    Form2->raise();
+    Form2->activateWindow();
+}
+
+void TNavBarForm::SpeedButton9Click(QObject*) {
+    Form1->raise();
+    Form1->activateWindow();
+}
+
+void TNavBarForm::SpeedButton8Click(QObject*) {
+    if (SpeedButton8->isChecked()) {
+        if (Form1->FileListBox1->SelectedPath().isEmpty()) {
+            SpeedButton8->setChecked(false);
+            return;
+        }
+        setWindowButtonsEnabled(true);
+        Form1->BitBtn1Click(nullptr);
+        return;
+    }
+    Form2->close();
+    setWindowButtonsEnabled(false);
+}
+
+void TNavBarForm::stepBrowser(int delta) {
+    TRzFileListBox* list = Form1->FileListBox1;
+    const int i = list->ItemIndex();
+    if (delta > 0 ? i == list->Count() - 1 : i == 0)
+        return;
+    // From no selection, Previous selects no row again.
+    list->setItemIndex(i + delta < 0 ? -1 : i + delta);
+    Form1->FileListBox1Change(nullptr);
+}
+
+void TNavBarForm::SpeedButton4Click(QObject*) {
+    if (Form2->isVisible())
+        Form2->PreviousImage1Click(nullptr);
+    else
+        stepBrowser(-1);
+}
+
+void TNavBarForm::SpeedButton5Click(QObject*) {
+    if (Form2->isVisible())
+        Form2->NextImage1Click(nullptr);
+    else
+        stepBrowser(+1);
+}
+
+void TNavBarForm::SpeedButton6Click(QObject*) { Form1->SaveasJPEG1Click(nullptr); }
+
+void TNavBarForm::SpeedButton7Click(QObject*) { Form1->close(); }
+
+void TNavBarForm::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QWidget::closeEvent(event);
+    if (Form1)
+        Form1->SpeedButton1->setChecked(false);
+}
+
+void TNavBarForm::contextMenuEvent(QContextMenuEvent* event) {
+    if (Form1)
+        Form1->PopupMenu1->popup(event->globalPos());
+}
