@@ -4,7 +4,9 @@
 #include "app/settings.h"
 #include "app/window_placement.h"
 #include "browser/splitter.h"
-#include "platform/errors.h"
+#include "filelists/directory_list_box.h"
+#include "filelists/drive_combo_box.h"
+#include "filelists/file_list_box.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,9 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
-
-#include <cerrno>
-#include <unistd.h>
 
 namespace {
 
@@ -82,8 +81,17 @@ void TForm1::buildPanes() {
     Panel3 = makePanel(Panel2);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setFixedHeight(24);
+    auto* top = new QHBoxLayout(Panel3);
+    top->setContentsMargins(2, 1, 2, 1); // the selector is 145 x 22 in the designed 149 width
+    DriveComboBox1 = new TRzDriveComboBox(Panel3);
+    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
+    DriveComboBox1->setFixedHeight(22);
+    top->addWidget(DriveComboBox1);
     left->addWidget(Panel3);
-    left->addStretch(1);
+    DirectoryListBox1 = new TRzDirectoryListBox(Panel2);
+    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    DirectoryListBox1->setItemHeight(17);
+    left->addWidget(DirectoryListBox1, 1);
 
     Splitter1 = new TSplitter(Panel2, central);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -93,7 +101,11 @@ void TForm1::buildPanes() {
     auto* middle = new QVBoxLayout(Panel5);
     middle->setContentsMargins(0, 0, 0, 0);
     middle->setSpacing(0);
-    middle->addStretch(1);
+    FileListBox1 = new TRzFileListBox(Panel5);
+    FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
+    FileListBox1->setShowGlyphs(false);
+    FileListBox1->setMask(browser::kDesignedMask);
+    middle->addWidget(FileListBox1, 1);
     Panel6 = makeTextPanel(QStringLiteral("FileSize:"), 18, Panel5);
     Panel6->setObjectName(QStringLiteral("Panel6"));
     middle->addWidget(Panel6);
@@ -113,6 +125,16 @@ void TForm1::buildPanes() {
     outer->addWidget(Panel1);
 
     setCentralWidget(central);
+
+    // Directory changes flow one way: drive selector, directory list, file list.
+    DriveComboBox1->setDirList(DirectoryListBox1);
+    DirectoryListBox1->setFileList(FileListBox1);
+    connect(DirectoryListBox1, &TRzDirectoryListBox::OnChange, this,
+            [this] { app::guarded([this] { DirectoryListBox1Change(DirectoryListBox1); }); });
+    connect(FileListBox1, &TRzFileListBox::OnChange, this,
+            [this] { app::guarded([this] { FileListBox1Change(FileListBox1); }); });
+    // FileListBox1's OnDblClick runs BitBtn1Click (Display Full Size), which comes with the
+    // full-size commands.
 }
 
 void TForm1::FormCreate(QObject*) {
@@ -128,6 +150,8 @@ void TForm1::FormCreate(QObject*) {
     readLocations();
     // 7. The start folder.
     enterStartDirectory();
+    // 8.-10. The file-type filter.
+    applyFileTypeFilter(browser::FilterUse::Creation);
 }
 
 void TForm1::readOptions() {
@@ -173,18 +197,22 @@ void TForm1::readLocations() {
 }
 
 void TForm1::enterStartDirectory() {
+    // An empty choice leaves the directory list where it started, in LaunchDir.
     const QString dir = arguments_.isEmpty() ? StartupDir : arguments_.front();
-    if (dir.isEmpty())
-        return;
-    const QByteArray native = QFile::encodeName(dir);
-    if (::chdir(native.constData()) != 0)
-        platform::raiseFromErrno(errno);
-    DirectoryListBox1Change(nullptr);
+    DirectoryListBox1->setDirectory(dir);
+}
+
+void TForm1::applyFileTypeFilter(browser::FilterUse use) {
+    // 2. The mask by DisplayFilter; the file list re-reads at once when it is a new text.
+    if (const std::optional<QString> mask = browser::maskForFilter(DisplayFilter, use))
+        FileListBox1->setMask(*mask);
 }
 
 void TForm1::ApplicationActivate(QObject*) {}
 
-void TForm1::DirectoryListBox1Change(QObject*) { CurrentDir = QDir::currentPath(); }
+void TForm1::DirectoryListBox1Change(QObject*) { CurrentDir = DirectoryListBox1->Directory(); }
+
+void TForm1::FileListBox1Change(QObject*) {}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);

@@ -2,11 +2,16 @@
 // other window consults.
 #pragma once
 
+#include "browser/file_masks.h"
+
 #include <QMainWindow>
 #include <QStringList>
 
 class QFrame;
 class QLabel;
+class TRzDirectoryListBox;
+class TRzDriveComboBox;
+class TRzFileListBox;
 class TSplitter;
 
 class TForm1 : public QMainWindow {
@@ -42,8 +47,11 @@ public:
     // Controls.
     QFrame* Panel2;      // left pane
     QFrame* Panel3;      // holder of the drive selector, top of the left pane
+    TRzDriveComboBox* DriveComboBox1;       // drives DirectoryListBox1
+    TRzDirectoryListBox* DirectoryListBox1; // drives FileListBox1
     TSplitter* Splitter1;
     QFrame* Panel5;      // middle pane
+    TRzFileListBox* FileListBox1;           // files of CurrentDir matching the mask
     QLabel* Panel6;      // file-size line
     QFrame* Panel4;      // right pane
     QLabel* Panel1;      // status line
@@ -55,6 +63,9 @@ public:
     void FormCreate(QObject* sender);
     void ApplicationActivate(QObject* sender);
     void DirectoryListBox1Change(QObject* sender);
+    // The file list's change (a new selection, or the rows re-read): the preview update. It
+    // does nothing yet; the preview fills it in.
+    void FileListBox1Change(QObject* sender);
     void Exit1Click(QObject* sender);
     void BitBtn2Click(QObject* sender);
 
@@ -67,6 +78,11 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+    // Applies the file-type filter for DisplayFilter: the file list's mask by
+    // the table of browser/file_masks.h (other values keep the mask it has). Creation and the
+    // options dialog's OK differ only in the multimedia mask's text.
+    void applyFileTypeFilter(browser::FilterUse use);
 
 private:
     void buildPanes();

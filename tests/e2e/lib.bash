@@ -11,10 +11,12 @@ chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 pid=""
 wm=""
+helpers=() # further background processes, ended with the test
 
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
     [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+    for helper in "${helpers[@]}"; do kill "$helper" 2>/dev/null || true; done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -85,4 +87,28 @@ wait_for_exit() {
         sleep 0.1
     done
     fail "program still running after ${seconds}s"
+}
+
+# start_accessibility: a session bus with the accessibility bus on it, so that the program
+# started next publishes its controls the way a screen reader reads them (AT-SPI). Read them
+# with accessible (below).
+start_accessibility() {
+    eval "$(dbus-launch --sh-syntax </dev/null 2>/dev/null)"
+    helpers+=("$DBUS_SESSION_BUS_PID")
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &
+    helpers+=("$!")
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    for _ in $(seq 50); do
+        dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+            org.a11y.Bus.GetAddress >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    fail "the accessibility bus did not start"
+}
+
+# accessible COMMAND LIST [ARG]: tests/e2e/accessible.py with a Python that has pyatspi.
+accessible() {
+    local python=/usr/bin/python3
+    [ -x "$python" ] || python=python3
+    "$python" "$(dirname "${BASH_SOURCE[0]}")/accessible.py" "$@"
 }

@@ -1,0 +1,151 @@
+// The browser window's left and middle panes: the three linked lists, the start directory and
+// the file-type filter's mask.
+#include "browser/browser_window.h"
+#include "browser/file_masks.h"
+#include "fake_dialogs.h"
+#include "filelists/directory_list_box.h"
+#include "filelists/drive_combo_box.h"
+#include "filelists/file_list_box.h"
+#include "platform/screen.h"
+#include "platform/volumes.h"
+#include "test_env.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include "qt_printers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class BrowserLists : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::setScreenSizeOverride(QSize(1024, 768));
+        test::writeIni({});
+        ASSERT_TRUE(folder.isValid());
+        root = QDir(folder.path()).canonicalPath();
+        for (const char* name : {"a.jpg", "B.GIF", "c.wav", "D.MID", "e.rmi", "f.AVI", "g.txt",
+                                 ".hidden.png"})
+            test::writeFile(root + "/" + name, "x");
+        QDir(root).mkdir("sub.png");
+    }
+    void TearDown() override {
+        QDir::setCurrent(launch);
+        platform::setScreenSizeOverride(std::nullopt);
+        test::writeIni({});
+    }
+    std::unique_ptr<TForm1> create(const QStringList& arguments) {
+        auto form = std::make_unique<TForm1>(arguments);
+        form->show();
+        return form;
+    }
+    static QStringList rows(const TRzFileListBox* list) {
+        QStringList out;
+        for (int i = 0; i < list->Count(); ++i)
+            out << list->Item(i);
+        return out;
+    }
+
+    test::FakeDialogs dialogs;
+    QTemporaryDir folder;
+    QString root;
+    const QString launch = QDir::currentPath();
+};
+
+TEST_F(BrowserLists, PanesHoldTheLinkedListsAsDesigned) {
+    auto form = create({root});
+    EXPECT_EQ(form->DriveComboBox1->parentWidget(), form->Panel3);
+    EXPECT_EQ(form->DirectoryListBox1->parentWidget(), form->Panel2);
+    EXPECT_EQ(form->FileListBox1->parentWidget(), form->Panel5);
+    EXPECT_EQ(form->DriveComboBox1->size(), QSize(145, 22));
+    EXPECT_EQ(form->Panel3->height(), 24);
+    EXPECT_EQ(form->DirectoryListBox1->ItemHeight(), 17);
+    EXPECT_FALSE(form->FileListBox1->ShowGlyphs());
+    EXPECT_EQ(form->DriveComboBox1->DirList(), form->DirectoryListBox1);
+    EXPECT_EQ(form->DirectoryListBox1->FileList(), form->FileListBox1);
+    // The file list fills the middle pane above the file-size line.
+    EXPECT_EQ(form->FileListBox1->geometry().bottom() + 1, form->Panel6->geometry().top());
+    EXPECT_EQ(form->FileListBox1->width(), form->Panel5->width());
+}
+
+TEST_F(BrowserLists, ArgumentDirectoryIsListedWithTheMaskOfDisplayFilterZero) {
+    auto form = create({root});
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form->DirectoryListBox1->Directory(), root);
+    EXPECT_EQ(form->CurrentDir, root);
+    EXPECT_EQ(form->FileListBox1->Directory(), root);
+    EXPECT_EQ(QDir::currentPath(), root);
+    EXPECT_EQ(form->FileListBox1->Mask(), browser::kAllTypesMask);
+    EXPECT_EQ(rows(form->FileListBox1),
+              (QStringList{"a.jpg", "B.GIF", "c.wav", "D.MID", "e.rmi", "f.AVI"}));
+    EXPECT_EQ(form->FileListBox1->ItemIndex(), -1);
+}
+
+TEST_F(BrowserLists, DisplayFilterOneListsGraphicFilesOnly) {
+    test::writeIni("[Options]\nDisplay=1\n");
+    auto form = create({root});
+    EXPECT_EQ(form->FileListBox1->Mask(), browser::kGraphicMask);
+    EXPECT_EQ(rows(form->FileListBox1), (QStringList{"a.jpg", "B.GIF"}));
+}
+
+TEST_F(BrowserLists, DisplayFilterTwoListsMultimediaFilesInEitherCase) {
+    test::writeIni("[Options]\nDisplay=2\n");
+    auto form = create({root});
+    EXPECT_EQ(form->FileListBox1->Mask(), "*.wav;*.mid;*.avi;*.rmi");
+    EXPECT_EQ(rows(form->FileListBox1), (QStringList{"c.wav", "D.MID", "e.rmi", "f.AVI"}));
+}
+
+TEST_F(BrowserLists, OtherDisplayFilterKeepsTheDesignedMask) {
+    test::writeIni("[Options]\nDisplay=5\n");
+    auto form = create({root});
+    EXPECT_EQ(form->FileListBox1->Mask(), browser::kDesignedMask);
+    EXPECT_EQ(rows(form->FileListBox1), (QStringList{"a.jpg", "B.GIF", "c.wav", "D.MID"}));
+}
+
+TEST_F(BrowserLists, MissingStartDirectoryKeepsTheDesignedMaskAndLaunchDirectory) {
+    test::writeIni("[Options]\nDisplay=1\n");
+    auto form = create({root + "/gone"});
+    EXPECT_EQ(dialogs.texts(), QStringList{"File not found."});
+    EXPECT_EQ(form->FileListBox1->Mask(), browser::kDesignedMask);
+    EXPECT_EQ(form->DirectoryListBox1->Directory(), launch);
+    EXPECT_EQ(form->FileListBox1->Directory(), launch);
+}
+
+TEST_F(BrowserLists, NoStartDirectoryLeavesTheListsInTheLaunchDirectory) {
+    auto form = create({});
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form->DirectoryListBox1->Directory(), launch);
+    EXPECT_TRUE(form->CurrentDir.isEmpty()) << "no directory change was reported yet";
+    EXPECT_EQ(form->DriveComboBox1->NativeDrive(),
+              platform::volumeOf(QFile::encodeName(launch)).root);
+}
+
+TEST_F(BrowserLists, DirectoryChangeSetsCurrentDir) {
+    auto form = create({root});
+    form->DirectoryListBox1->setDirectory(root + "/sub.png");
+    EXPECT_EQ(form->CurrentDir, root + "/sub.png");
+    EXPECT_EQ(form->FileListBox1->Count(), 0);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST(FileMasks, TableFollowsDisplayFilter) {
+    using browser::FilterUse;
+    using browser::maskForFilter;
+    EXPECT_EQ(browser::kGraphicMask.split(';').size(), 23);
+    EXPECT_EQ(browser::kAllTypesMask.split(';').size(), 27);
+    EXPECT_EQ(maskForFilter(0, FilterUse::Creation), browser::kAllTypesMask);
+    EXPECT_EQ(maskForFilter(1, FilterUse::OptionsOk), browser::kGraphicMask);
+    EXPECT_EQ(maskForFilter(2, FilterUse::Creation), "*.wav;*.mid;*.avi;*.rmi");
+    EXPECT_EQ(maskForFilter(2, FilterUse::OptionsOk), "*.wav;*.mid;*.rmi;*.avi");
+    EXPECT_EQ(maskForFilter(5, FilterUse::Creation), std::nullopt);
+    EXPECT_EQ(maskForFilter(-1, FilterUse::OptionsOk), std::nullopt);
+    EXPECT_EQ(browser::kDesignedMask,
+              "*.jpg;*.gif;*.bmp;*.wmf;*.wpg;*.art;*.cut;*.dib;*.emf;*.gem;*.hrz;*.iff;*.img;"
+              "*.lbm;*.mac;*.msp;*.pcx;*.pic;*.png;*.ras;*.rle;*.tga;*.tif;*.wav;*.mid");
+}
+
+} // namespace
