@@ -1,5 +1,6 @@
 #include "browser/browser_window.h"
 
+#include "about/help_context.h"
 #include "app/error_box.h"
 #include "app/settings.h"
 #include "app/window_placement.h"
@@ -133,8 +134,16 @@ void TForm1::buildPanes() {
             [this] { app::guarded([this] { DirectoryListBox1Change(DirectoryListBox1); }); });
     connect(FileListBox1, &TRzFileListBox::OnChange, this,
             [this] { app::guarded([this] { FileListBox1Change(FileListBox1); }); });
-    // FileListBox1's OnDblClick runs BitBtn1Click (Display Full Size), which comes with the
-    // full-size commands.
+    connect(FileListBox1, &TRzFileListBox::OnDblClick, this,
+            [this] { app::guarded([this] { BitBtn1Click(FileListBox1); }); });
+
+    buildRightPane();
+    buildMenus();
+    about::setHelpContext(this, 1);
+    for (QWidget* w : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(DriveComboBox1),
+                       static_cast<QWidget*>(DirectoryListBox1), static_cast<QWidget*>(FileListBox1)})
+        about::setHelpContext(w, 1);
+    about::installHelpKey(this, PopupMenu1);
 }
 
 void TForm1::FormCreate(QObject*) {
@@ -193,7 +202,7 @@ void TForm1::readLocations() {
     if (centred)
         app::centreOnScreen(this);
     else
-        app::moveOuter(this, topLeft);
+        app::moveOuter(this, app::keepOnScreen(topLeft, outer));
 }
 
 void TForm1::enterStartDirectory() {
@@ -203,16 +212,19 @@ void TForm1::enterStartDirectory() {
 }
 
 void TForm1::applyFileTypeFilter(browser::FilterUse use) {
-    // 2. The mask by DisplayFilter; the file list re-reads at once when it is a new text.
+    ExploreFromHere1->setText(UseExplorer ? QStringLiteral("&Explore From Here")
+                                          : QStringLiteral("&Open File Manager"));
+    // The file list re-reads at once when it is given a new mask text.
     if (const std::optional<QString> mask = browser::maskForFilter(DisplayFilter, use))
         FileListBox1->setMask(*mask);
+    for (QAction* item : {Openwith1, Openwith2}) {
+        item->setText(QStringLiteral("Open with..."));
+        item->setEnabled(false);
+    }
 }
-
-void TForm1::ApplicationActivate(QObject*) {}
 
 void TForm1::DirectoryListBox1Change(QObject*) { CurrentDir = DirectoryListBox1->Directory(); }
 
-void TForm1::FileListBox1Change(QObject*) {}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);

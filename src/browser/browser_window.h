@@ -3,12 +3,18 @@
 #pragma once
 
 #include "browser/file_masks.h"
+#include "options/file_operations.h"
 
 #include <QMainWindow>
 #include <QStringList>
 
+class QAction;
 class QFrame;
 class QLabel;
+class QMenu;
+class QToolButton;
+class TGvbox;
+class TMediaPlayer;
 class TRzDirectoryListBox;
 class TRzDriveComboBox;
 class TRzFileListBox;
@@ -55,6 +61,35 @@ public:
     QLabel* Panel6;      // file-size line
     QFrame* Panel4;      // right pane
     QLabel* Panel1;      // status line
+    TGvbox* Gvbox1;      // the preview, 200 x 200
+    QToolButton* SpeedButton1; // Toggle NavBar, starts pressed
+    QToolButton* BitBtn1;      // Display Full Size Window
+    QToolButton* SpeedButton2; // Save Current Image as JPEG
+    QToolButton* BitBtn3;      // Set Options
+    QToolButton* BitBtn2;      // Exit Glimra
+    TMediaPlayer* MediaPlayer1; // never visible
+
+    // The context menu, also the navigation bar's.
+    QMenu* PopupMenu1;
+    QAction* ExploreFromHere1;
+    QAction* Openwith1;
+    QAction* Openwith2;
+    QAction* DisplayFullSize1;
+    QAction* SaveasJPEG1;
+    QAction* UseCurrentDirasStartup1;
+    QAction* SaveWindowLocations1;
+    QAction* DeleteCurrentFile1;
+    QAction* CopyCurrentFile1;
+    QAction* MoveCurrentFile1;
+    QAction* Options2;
+    QAction* About1;
+    // The menu bar.
+    QMenu* File1;
+    QAction* Exit1;
+    QAction* Options1; // acts when clicked; no items
+    QMenu* Help1;
+    QAction* Contents1;
+    QAction* AboutGlimra1;
 
     // The help file, ExecDir + "/Glim.hlp", set once by creation.
     QString HelpFile;
@@ -63,11 +98,40 @@ public:
     void FormCreate(QObject* sender);
     void ApplicationActivate(QObject* sender);
     void DirectoryListBox1Change(QObject* sender);
-    // The file list's change (a new selection, or the rows re-read): the preview update. It
-    // does nothing yet; the preview fills it in.
+    // The preview update, run by every change of the file list's selection.
     void FileListBox1Change(QObject* sender);
+    void MediaPlayer1Notify(QObject* sender);
     void Exit1Click(QObject* sender);
     void BitBtn2Click(QObject* sender);
+    void BitBtn1Click(QObject* sender);
+    void SaveasJPEG1Click(QObject* sender);
+    void SpeedButton1Click(QObject* sender);
+    void Gvbox1Click(QObject* sender);
+    void UseCurrentDirasStartup1Click(QObject* sender);
+    void SaveWindowLocations1Click(QObject* sender);
+    void Options1Click(QObject* sender);
+    void Options2Click(QObject* sender);
+    void BitBtn3Click(QObject* sender);
+    void About1Click(QObject* sender);
+    void AboutGlimra1Click(QObject* sender);
+    void Contents1Click(QObject* sender);
+    void ExploreFromHere1Click(QObject* sender);
+    void Openwith1Click(QObject* sender);
+    void Openwith2Click(QObject* sender);
+    void DeleteCurrentFile1Click(QObject* sender);
+    void CopyCurrentFile1Click(QObject* sender);
+    void MoveCurrentFile1Click(QObject* sender);
+
+    // Applies the file-type filter for the members: the caption of ExploreFromHere1, the file
+    // list's mask by DisplayFilter (other values keep the mask it has), and both "Open with"
+    // items back to "Open with..." and disabled. Creation and the options dialog's OK differ
+    // only in the multimedia mask's text.
+    void applyFileTypeFilter(browser::FilterUse use);
+
+    // Gives the "Open with" items their state: usable, with "Open with " and the description,
+    // when a command is set and a file is current. Run when the menu opens or F11/F12 is
+    // pressed, never by the preview.
+    void updateOpenWithItems();
 
     static constexpr int kDesignedWidth = 516;
     static constexpr int kDesignedHeight = 311;
@@ -78,14 +142,15 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-
-    // Applies the file-type filter for DisplayFilter: the file list's mask by
-    // the table of browser/file_masks.h (other values keep the mask it has). Creation and the
-    // options dialog's OK differ only in the multimedia mask's text.
-    void applyFileTypeFilter(browser::FilterUse use);
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void buildPanes();
+    void buildRightPane();
+    void buildMenus();
+    template <typename F> void onTriggered(QAction* action, F handler);
+    void previewMedia(const QString& path);
+    void runFileCommand(options::FileCommand command, const options::FileRules& rules);
     void readOptions();
     void readLocations();
     void enterStartDirectory();

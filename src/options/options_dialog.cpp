@@ -366,6 +366,7 @@ void TPagesDlg::applyToBrowser() {
     f.UseExplorer = RadioGroup1->ItemIndex() == 0;
     f.DisplayFilter = RadioGroup2->ItemIndex();
     f.UseShellFileOps = RadioGroup3->ItemIndex() == 0;
+    f.applyFileTypeFilter(browser::FilterUse::OptionsOk);
     f.Menu1Descrip = Edit2->text();
     f.Menu1Command = Edit3->text();
     f.Menu2Descrip = Edit4->text();

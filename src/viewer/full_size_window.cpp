@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {

@@ -1,4 +1,5 @@
 // The browser window on real folders: the preview update, the refresh on return, the filter.
+#include "app/error_box.h"
 #include "browser/browser_window.h"
 #include "components/image_box.h"
 #include "components/media_player.h"

@@ -15,7 +15,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 
-#include "qt_printers.h"
+#include "qt_print.h"
 
 #include <gtest/gtest.h>
 

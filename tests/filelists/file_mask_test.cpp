@@ -1,7 +1,7 @@
 // Matching file names against masks, without a list.
 #include "filelists/file_mask.h"
 
-#include "qt_printers.h"
+#include "qt_print.h"
 
 #include <gtest/gtest.h>
 

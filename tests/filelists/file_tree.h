@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/volumes.h"
-#include "qt_printers.h"
+#include "qt_print.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include "qt_printers.h"
+#include "qt_print.h"
 
 #include <gtest/gtest.h>
 

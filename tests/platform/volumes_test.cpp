@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "qt_printers.h"
+#include "qt_print.h"
 
 #include <gtest/gtest.h>
 

