@@ -104,6 +104,35 @@ TEST_F(ImageBox, PreviewDecodesLargePhotosReducedButReportsTheirFullSize) {
     }
 }
 
+TEST_F(ImageBox, PreviewShrinksEveryKindOfPngRowByRow) {
+    // Grey, colour, colour with alpha, 16 bits per channel and palette rows each take their
+    // own way through the shrinking decoder.
+    const QColor colour(180, 60, 20);
+    const struct {
+        const char* name;
+        QImage::Format format;
+        int bitsPerPixel;
+    } cases[] = {
+        {"grey.png", QImage::Format_Grayscale8, 8},  {"colour.png", QImage::Format_RGB32, 24},
+        {"alpha.png", QImage::Format_ARGB32, 32},    {"deep.png", QImage::Format_RGBA64, 64},
+        {"palette.png", QImage::Format_Indexed8, 8},
+    };
+    for (const auto& c : cases) {
+        const QImage image = filled(1000, 500, colour).convertToFormat(c.format);
+        const QColor expected = image.pixelColor(0, 0).toRgb();
+        TGvbox box(Mode::Preview);
+        box.setFileName(save(c.name, image));
+        EXPECT_EQ(box.bmpw(), 1000) << c.name;
+        EXPECT_EQ(box.bmpc(), c.bitsPerPixel) << c.name;
+        EXPECT_EQ(box.shownImage().size(), QSize(200, 100)) << c.name;
+        const QColor shown = box.shownImage().pixelColor(199, 99);
+        EXPECT_NEAR(shown.red(), expected.red(), 2) << c.name;
+        EXPECT_NEAR(shown.green(), expected.green(), 2) << c.name;
+        EXPECT_NEAR(shown.blue(), expected.blue(), 2) << c.name;
+        EXPECT_EQ(shown.alpha(), 255) << c.name;
+    }
+}
+
 TEST_F(ImageBox, FullSizeBoxTakesTheZoomedSizeAndKeepsEnlargedPixelsSharp) {
     QImage checker(10, 10, QImage::Format_RGB32);
     for (int y = 0; y < 10; ++y)
