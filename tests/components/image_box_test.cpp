@@ -283,7 +283,11 @@ TEST_F(ImageBox, RefusesHeadersClaimingMoreThan400Megapixels) {
     QByteArray gem = fixtures::buildGemXimg();
     gem[12] = char(30000 >> 8), gem[13] = char(30000 & 0xFF);
     gem[14] = char(20000 >> 8), gem[15] = char(20000 & 0xFF);
+    QByteArray tga = fixtures::runTool("pamtotga", {}, fixtures::toPpm(fixtures::colourPicture()));
+    tga[12] = char(30000 & 0xFF), tga[13] = char(30000 >> 8);
+    tga[14] = char(20000 & 0xFF), tga[15] = char(20000 >> 8);
     const QString files[] = {
+        write("huge.tga", tga),
         write("huge.png", fixtures::buildPng(30000, 20000, QByteArray(90, '\x40'))),
         write("huge.jpg", jpeg),
         write("huge.bmp", bmp),
