@@ -16,11 +16,10 @@ constexpr int kPreviewSide = 200;
 } // namespace
 
 TGvbox::TGvbox(Mode mode, QWidget* parent) : QWidget(parent), mode_(mode) {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     if (mode_ == Mode::Preview)
         resize(kPreviewSide, kPreviewSide);
     else
-        adjustSize();
+        fitToZoom();
 }
 
 TGvbox::~TGvbox() = default;
@@ -44,7 +43,7 @@ void TGvbox::setFileName(const QString& path) {
         if (picture_.animated)
             startAnimation();
     }
-    adjustSize();
+    fitToZoom();
     update();
 }
 
@@ -73,11 +72,11 @@ void TGvbox::setZoom(float zoom) {
         return;
     zoom_ = zoom;
     shrunk_ = QImage();
-    adjustSize();
+    fitToZoom();
     update();
 }
 
-void TGvbox::adjustSize() {
+void TGvbox::fitToZoom() {
     if (mode_ != Mode::FullSize)
         return;
     const QSize zoomed = components::zoomedSize(QSize(bmpw(), bmph()), zoom_);

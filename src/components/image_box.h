@@ -82,7 +82,7 @@ private:
     void clear();
     void startAnimation();
     void onFrameChanged();
-    void adjustSize();
+    void fitToZoom();
     void paintPreview(QPainter& painter);
     void paintZoomed(QPainter& painter, const QRect& exposed);
 

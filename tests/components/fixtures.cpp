@@ -1,6 +1,7 @@
 #include "fixtures.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QProcess>
 #include <QtEndian>
 
@@ -81,6 +82,11 @@ QByteArray toPbm(const QImage& image) {
         out.append(row);
     }
     return out;
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray runTool(const QString& program, const QStringList& args, const QByteArray& input) {

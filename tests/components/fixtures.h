@@ -23,6 +23,8 @@ int patternIndex(int x, int y, int colours);
 QByteArray toPpm(const QImage& image);
 QByteArray toPbm(const QImage& image); // dark pixels black
 
+QByteArray readBytes(const QString& path);
+
 // Runs a tool with stdin and returns its stdout; empty when it fails.
 QByteArray runTool(const QString& program, const QStringList& args, const QByteArray& input);
 

@@ -79,6 +79,19 @@ TEST(OwnDecoders, GiveThePixelsTheFileDescribes) {
     expectPattern(pic.image, 4, [&](int i) { return ega[i]; });
 }
 
+TEST(OwnDecoders, ReadAnIffBodyFollowedByOtherChunks) {
+    // The body's bytes were once taken from a temporary copy that was gone before the rows
+    // were read (found by fuzzing); a chunk after the body makes that copy.
+    QByteArray file = fixtures::buildIlbmChunky();
+    file.append("ANNO", 4).append(QByteArray("\0\0\0\x04", 4)).append("note", 4);
+    const int formLength = int(file.size()) - 8;
+    file[4] = char(formLength >> 24), file[5] = char(formLength >> 16);
+    file[6] = char(formLength >> 8), file[7] = char(formLength);
+    const auto lbm = decoders::decodeBytes(file, decoders::Format::Ilbm);
+    const QRgb cmap[4] = {qRgb(0, 0, 0), qRgb(200, 30, 30), qRgb(30, 200, 30), qRgb(30, 30, 200)};
+    expectPattern(lbm.image, 4, [&](int i) { return cmap[i]; });
+}
+
 TEST(OwnDecoders, ReadWhatTheNetpbmToolsWrite) {
     // 24 planes of ppmtoilbm hold the exact colours; pbmtogem's packed rows the exact bits.
     const QByteArray ilbm =

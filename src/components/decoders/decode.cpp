@@ -12,12 +12,17 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 namespace decoders {
 
 namespace {
+
+constexpr std::int64_t kMaxFileBytes = kMaxPixels * 4 + 65536;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -89,6 +94,13 @@ Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint) {
 Picture decodeFile(const QString& path, QSize hint) {
     if (path.isEmpty())
         return failure(QStringLiteral("no file"));
+    // Only regular files: opening a named pipe would wait for a writer, and a device such as
+    // /dev/zero never ends.
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return failure(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!S_ISREG(info.st_mode))
+        return failure(QStringLiteral("not a regular file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failure(file.errorString());
@@ -102,6 +114,10 @@ Picture decodeFile(const QString& path, QSize hint) {
     }
     if (format == Format::Unknown)
         return failure(QStringLiteral("not a picture"));
+    // The formats below are read whole into memory; none of them needs more than this for a
+    // picture within the pixel limit.
+    if (info.st_size > kMaxFileBytes)
+        return failure(QStringLiteral("file too large"));
     return decodeBytes(file.readAll(), format, hint);
 }
 

@@ -88,36 +88,49 @@ Picture readGemImg(const QByteArray& bytes, QSize hint) {
         }
     }
 
-    r.seek(qsizetype(headerWords) * 2);
-    if (r.failed())
+    const qsizetype dataStart = qsizetype(headerWords) * 2;
+    const int rowBytes = (width + 7) / 8;
+    std::vector<std::uint8_t> rows(std::size_t(rowBytes) * std::size_t(planes));
+    // Runs through the data; with an image, also sets its pixels. A first run without one
+    // finds damaged data before the picture's memory is taken (".img" is also the extension
+    // of disk images, whose first bytes may pass for a header).
+    auto run = [&](QImage* image) {
+        ByteReader in(bytes, dataStart);
+        int y = 0;
+        while (y < height) {
+            int repeat = 1;
+            if (in.remaining() >= 4 && in.here()[0] == 0 && in.here()[1] == 0 &&
+                in.here()[2] == 0xFF) {
+                in.skip(3);
+                repeat = std::max(1, int(in.u8()));
+            }
+            for (int p = 0; p < planes; ++p)
+                if (!decodeRow(in, patternLength, &rows[std::size_t(p) * rowBytes], rowBytes))
+                    return false;
+            if (!image) {
+                y += repeat;
+                continue;
+            }
+            for (; repeat > 0 && y < height; --repeat, ++y) {
+                std::uint8_t* out = image->scanLine(y);
+                for (int x = 0; x < width; ++x) {
+                    int index = 0;
+                    for (int p = 0; p < planes; ++p)
+                        if (rows[std::size_t(p) * rowBytes + x / 8] & (0x80 >> (x % 8)))
+                            index |= 1 << p;
+                    out[x] = std::uint8_t(index);
+                }
+            }
+        }
+        return true;
+    };
+    if (dataStart > bytes.size() || !run(nullptr))
         return failure(QStringLiteral("truncated GEM image"));
     QImage image(width, height, QImage::Format_Indexed8);
     if (image.isNull())
         return failure(QStringLiteral("out of memory"));
     image.setColorTable(palette);
-    const int rowBytes = (width + 7) / 8;
-    std::vector<std::uint8_t> rows(std::size_t(rowBytes) * std::size_t(planes));
-    int y = 0;
-    while (y < height) {
-        int repeat = 1;
-        if (r.remaining() >= 4 && r.here()[0] == 0 && r.here()[1] == 0 && r.here()[2] == 0xFF) {
-            r.skip(3);
-            repeat = std::max(1, int(r.u8()));
-        }
-        for (int p = 0; p < planes; ++p)
-            if (!decodeRow(r, patternLength, &rows[std::size_t(p) * rowBytes], rowBytes))
-                return failure(QStringLiteral("truncated GEM image"));
-        for (; repeat > 0 && y < height; --repeat, ++y) {
-            std::uint8_t* out = image.scanLine(y);
-            for (int x = 0; x < width; ++x) {
-                int index = 0;
-                for (int p = 0; p < planes; ++p)
-                    if (rows[std::size_t(p) * rowBytes + x / 8] & (0x80 >> (x % 8)))
-                        index |= 1 << p;
-                out[x] = std::uint8_t(index);
-            }
-        }
-    }
+    run(&image);
     return finish(std::move(image), planes, hint);
 }
 

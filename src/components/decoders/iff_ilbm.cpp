@@ -126,7 +126,9 @@ Picture readIlbm(const QByteArray& bytes, QSize hint) {
     const int planeBytes = chunky ? (h.width + 1) & ~1 : ((h.width + 15) / 16) * 2;
     const int rowPlanes = chunky ? 1 : h.planes + (h.masking == 1 ? 1 : 0);
     std::vector<std::uint8_t> row(std::size_t(planeBytes) * std::size_t(rowPlanes));
-    ByteReader body(bytes.left(bodyStart + bodyLength), bodyStart);
+    // The reader keeps a pointer into the bytes, so they must outlive it.
+    const QByteArray bodyBytes = bytes.left(bodyStart + bodyLength);
+    ByteReader body(bodyBytes, bodyStart);
     const int hamShift = h.planes - 2;
     for (int y = 0; y < h.height; ++y) {
         for (int p = 0; p < rowPlanes; ++p)

@@ -77,6 +77,9 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
     info.scale_num = 1;
     info.scale_denom = r >= 8 ? 8 : r >= 4 ? 4 : r >= 2 ? 2 : 1;
     info.dct_method = JDCT_ISLOW;
+    // A reduced picture is shrunk again for the box, so plain chroma upsampling is enough.
+    if (info.scale_denom > 1)
+        info.do_fancy_upsampling = FALSE;
     QImage::Format format = QImage::Format_RGB32;
     if (info.jpeg_color_space == JCS_GRAYSCALE) {
         info.out_color_space = JCS_GRAYSCALE;

@@ -22,17 +22,19 @@ QRgb egaColour(int code) {
     return qRgb(red, green, blue);
 }
 
-// Unpacks the blocks into out (exactly out.size() bytes); false on damaged data.
-bool unpack(ByteReader& r, std::vector<std::uint8_t>& out) {
+// Unpacks the blocks into out (exactly size bytes); false on damaged data. Without out it
+// only checks that the data gives that many bytes, before any memory is taken for them.
+bool unpack(ByteReader r, std::uint8_t* out, std::size_t size) {
     const int blocks = r.u16le();
     std::size_t x = 0;
     if (blocks == 0) {
-        if (std::size_t(r.remaining()) < out.size())
+        if (std::size_t(r.remaining()) < size)
             return false;
-        std::memcpy(out.data(), r.here(), out.size());
+        if (out)
+            std::memcpy(out, r.here(), size);
         return true;
     }
-    for (int b = 0; b < blocks && x < out.size(); ++b) {
+    for (int b = 0; b < blocks && x < size; ++b) {
         const qsizetype start = r.pos();
         const int blockLength = r.u16le();
         r.u16le();
@@ -40,26 +42,28 @@ bool unpack(ByteReader& r, std::vector<std::uint8_t>& out) {
         if (r.failed() || blockLength < 5)
             return false;
         const qsizetype end = start + blockLength;
-        while (r.pos() < end && x < out.size()) {
+        while (r.pos() < end && x < size) {
             const std::uint8_t byte = r.u8();
-            if (byte != marker) {
-                out[x++] = byte;
-            } else {
-                int count = r.u8();
+            std::size_t count = 1;
+            std::uint8_t value = byte;
+            if (byte == marker) {
+                count = r.u8();
                 if (count == 0)
                     count = r.u16le();
-                const std::uint8_t value = r.u8();
-                for (int i = 0; i < count && x < out.size(); ++i)
-                    out[x++] = value;
+                value = r.u8();
             }
             if (r.failed())
                 return false;
+            count = std::min(count, size - x);
+            if (out)
+                std::memset(out + x, value, count);
+            x += count;
         }
         r.seek(end);
         if (r.failed())
             return false;
     }
-    return x == out.size();
+    return x == size;
 }
 
 } // namespace
@@ -114,8 +118,11 @@ Picture readPcPaint(const QByteArray& bytes, QSize hint) {
 
     const std::size_t rowBytes = (std::size_t(width) * std::size_t(bits) + 7) / 8;
     const std::size_t planeBytes = rowBytes * std::size_t(height);
-    std::vector<std::uint8_t> pixels(planeBytes * std::size_t(planes));
-    if (!unpack(r, pixels))
+    const std::size_t total = planeBytes * std::size_t(planes);
+    if (!unpack(r, nullptr, total))
+        return failure(QStringLiteral("truncated PC Paint picture"));
+    std::vector<std::uint8_t> pixels(total);
+    if (!unpack(r, pixels.data(), total))
         return failure(QStringLiteral("truncated PC Paint picture"));
 
     QImage image(width, height, QImage::Format_Indexed8);

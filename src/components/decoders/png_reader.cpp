@@ -1,5 +1,6 @@
 #include "components/decoders/png_reader.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <png.h>
@@ -13,7 +14,7 @@ struct Job {
     png_structp png = nullptr;
     png_infop info = nullptr;
     QImage image;
-    std::vector<std::uint8_t> row;   // one decoded row, 8-bit BGRA
+    std::vector<std::uint8_t> row;   // one decoded row
     std::vector<std::uint32_t> sums; // per output pixel and channel, for the current band
     png_uint_32 width = 0;
     png_uint_32 height = 0;
@@ -30,17 +31,48 @@ void onError(png_structp png, png_const_charp text) {
 
 void onWarning(png_structp, png_const_charp) {}
 
-// Averages the band of rows [y0, y0 + rows) collected in sums into output row y0 / r.
-void emitBand(Job& job, int r, int outRow, int bandRows) {
+// Adds one decoded row of c-channel pixels into the sums of its output pixels.
+template <int c> void accumulate(Job& job, int r) {
+    const std::uint8_t* p = job.row.data();
+    const int w = int(job.width);
+    std::uint32_t* s = job.sums.data();
+    for (int x0 = 0; x0 < w; x0 += r, s += c) {
+        const int end = std::min(w, x0 + r);
+        for (int x = x0; x < end; ++x, p += c)
+            for (int k = 0; k < c; ++k)
+                s[k] += p[k];
+    }
+}
+
+// Averages the sums of a band of rows into one output row and clears them. The channels are
+// grey (c = 1), red green blue (c = 3) or blue green red alpha (c = 4).
+template <int c> void emitBand(Job& job, int r, int outRow, int bandRows) {
     const int outWidth = job.image.width();
-    auto* out = reinterpret_cast<std::uint32_t*>(job.image.scanLine(outRow));
+    auto* out = reinterpret_cast<QRgb*>(job.image.scanLine(outRow));
     for (int x = 0; x < outWidth; ++x) {
         const int columns = std::min<int>(r, int(job.width) - x * r);
         const std::uint32_t n = std::uint32_t(columns * bandRows);
-        const std::uint32_t* s = &job.sums[std::size_t(x) * 4];
-        out[x] = ((s[3] / n) << 24) | ((s[2] / n) << 16) | ((s[1] / n) << 8) | (s[0] / n);
+        const std::uint32_t* s = &job.sums[std::size_t(x) * c];
+        if constexpr (c == 1)
+            out[x] = qRgb(int(s[0] / n), int(s[0] / n), int(s[0] / n));
+        else if constexpr (c == 3)
+            out[x] = qRgb(int(s[0] / n), int(s[1] / n), int(s[2] / n));
+        else
+            out[x] = qRgba(int(s[2] / n), int(s[1] / n), int(s[0] / n), int(s[3] / n));
     }
     std::fill(job.sums.begin(), job.sums.end(), 0u);
+}
+
+template <int c> void readShrinking(Job& job, int r) {
+    const int h = int(job.height);
+    job.row.resize(std::size_t(job.width) * c);
+    job.sums.assign(std::size_t(job.image.width()) * c, 0u);
+    for (int y = 0; y < h; ++y) {
+        png_read_row(job.png, job.row.data(), nullptr);
+        accumulate<c>(job, r);
+        if ((y + 1) % r == 0 || y + 1 == h)
+            emitBand<c>(job, r, y / r, y % r + 1);
+    }
 }
 
 bool decode(Job& job, std::FILE* file, QSize hint) {
@@ -58,23 +90,30 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         job.refused = true;
         return false;
     }
-    // Everything becomes 8-bit BGRA, the byte order of QImage's 32-bit formats.
-    png_set_expand(job.png);
-    png_set_strip_16(job.png);
-    png_set_gray_to_rgb(job.png);
-    png_set_bgr(job.png);
-    png_set_filler(job.png, 0xFF, PNG_FILLER_AFTER);
-    const int passes = png_set_interlace_handling(job.png);
-    png_read_update_info(job.png, job.info);
-
     const int w = int(job.width), h = int(job.height);
     // An interlaced picture arrives in passes over the whole picture, so it is decoded whole.
-    const int r = passes > 1 ? 1 : reductionFor(QSize(w, h), hint);
-    const QImage::Format format =
-        (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(job.png, job.info, PNG_INFO_tRNS)
-            ? QImage::Format_ARGB32
-            : QImage::Format_RGB32;
-    job.image = QImage((w + r - 1) / r, (h + r - 1) / r, format);
+    const bool interlaced = interlace != PNG_INTERLACE_NONE;
+    const int r = interlaced ? 1 : reductionFor(QSize(w, h), hint);
+    const bool transparent =
+        (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(job.png, job.info, PNG_INFO_tRNS);
+    // Shrinking 8-bit grey or colour without transparency reads the rows as stored; everything
+    // else becomes 8-bit BGRA, the byte order of QImage's 32-bit formats.
+    const int stored = r > 1 && depth == 8 && !transparent ? (colorType == PNG_COLOR_TYPE_GRAY  ? 1
+                                                              : colorType == PNG_COLOR_TYPE_RGB ? 3
+                                                                                                : 0)
+                                                           : 0;
+    if (stored == 0) {
+        png_set_expand(job.png);
+        png_set_strip_16(job.png);
+        png_set_gray_to_rgb(job.png);
+        png_set_bgr(job.png);
+        png_set_filler(job.png, 0xFF, PNG_FILLER_AFTER);
+    }
+    const int passes = interlaced ? png_set_interlace_handling(job.png) : 1;
+    png_read_update_info(job.png, job.info);
+
+    job.image = QImage((w + r - 1) / r, (h + r - 1) / r,
+                       transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (job.image.isNull()) {
         job.refused = true;
         return false;
@@ -83,22 +122,12 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         for (int pass = 0; pass < passes; ++pass)
             for (int y = 0; y < h; ++y)
                 png_read_row(job.png, job.image.scanLine(y), nullptr);
+    } else if (stored == 1) {
+        readShrinking<1>(job, r);
+    } else if (stored == 3) {
+        readShrinking<3>(job, r);
     } else {
-        job.row.resize(std::size_t(w) * 4);
-        job.sums.assign(std::size_t(job.image.width()) * 4, 0u);
-        for (int y = 0; y < h; ++y) {
-            png_read_row(job.png, job.row.data(), nullptr);
-            const std::uint8_t* p = job.row.data();
-            for (int x = 0; x < w; ++x, p += 4) {
-                std::uint32_t* s = &job.sums[std::size_t(x / r) * 4];
-                s[0] += p[0];
-                s[1] += p[1];
-                s[2] += p[2];
-                s[3] += p[3];
-            }
-            if ((y + 1) % r == 0 || y + 1 == h)
-                emitBand(job, r, y / r, y % r + 1);
-        }
+        readShrinking<4>(job, r);
     }
     png_read_end(job.png, nullptr);
     return true;

@@ -1,0 +1,307 @@
+// Preview loads of the image box (FileName set until the pixels for the 200 x 200 box are
+// ready) against the peer tools in the same run: vipsthumbnail, gm with a size hint, djpeg with
+// DCT scaling; plus the decode floors (djpeg -scale 1/8, a full libpng decode). Prints times,
+// the ratios to the targets, and the peak memory of each preview load above idle.
+#include "components/image_box.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <map>
+#include <png.h>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+QTemporaryDir* workDir = nullptr;
+QString jpegPath, pngPath, bmpPath, gifPath;
+
+// A photo-like picture: smooth gradients with grain, so that it compresses like a photo.
+QImage photoLike(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    std::uint32_t seed = 7;
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 28) - 8;
+            const int r = std::clamp(x * 255 / w + grain, 0, 255);
+            const int g = std::clamp(y * 255 / h + grain, 0, 255);
+            const int b =
+                std::clamp(int(128 + 100 * std::sin(x / 300.0 + y / 200.0)) + grain, 0, 255);
+            row[x] = qRgb(r, g, b);
+        }
+    }
+    return image;
+}
+
+void makeFiles() {
+    workDir = new QTemporaryDir();
+    const QString dir = workDir->path();
+    jpegPath = dir + "/photo.jpg";
+    pngPath = dir + "/photo.png";
+    bmpPath = dir + "/photo.bmp";
+    gifPath = dir + "/small.gif";
+    {
+        const QImage photo = photoLike(6000, 4000);
+        photo.save(jpegPath, "JPEG", 90);
+        photo.save(pngPath, "PNG", 50);
+    }
+    photoLike(4000, 3000).convertToFormat(QImage::Format_RGB888).save(bmpPath, "BMP");
+    const QString source = dir + "/small.png";
+    photoLike(640, 480).save(source, "PNG");
+    QProcess::execute("gm", {"convert", source, gifPath});
+}
+
+// Processor time (user and system) used by this process, and by the peer tools it waited for.
+double childCpuMs = 0;
+double selfCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// Runs a program, its output thrown away; returns the child's peak memory in KiB.
+long runQuiet(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
+        return -1;
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    childCpuMs += (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+}
+
+// A peer tool's peak memory, from GNU time (which starts it from a small process of its own,
+// so this program's size does not leak into the figure).
+double peakOfToolMiB(const std::vector<std::string>& argv) {
+    QStringList args{"-f", "%M"};
+    for (const std::string& a : argv)
+        args.append(QString::fromStdString(a));
+    QProcess time;
+    time.setStandardOutputFile(QProcess::nullDevice());
+    time.start("/usr/bin/time", args);
+    time.waitForFinished(120000);
+    bool ok = false;
+    const double kib = time.readAllStandardError().trimmed().split('\n').last().toDouble(&ok);
+    return ok ? kib / 1024.0 : std::nan("");
+}
+
+// The preview load as the browser does it: set FileName, then draw the box once.
+void previewLoad(const QString& path) {
+    TGvbox box(TGvbox::Mode::Preview);
+    box.setFileName(path);
+    QImage canvas(200, 200, QImage::Format_RGB32);
+    box.render(&canvas, QPoint(), QRegion(0, 0, 200, 200), QWidget::RenderFlags());
+    benchmark::DoNotOptimize(canvas.bits());
+    if (box.bmpw() == 0)
+        std::fprintf(stderr, "preview of %s failed\n", qPrintable(path));
+}
+
+void fullPngDecode(const QString& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    png_image_begin_read_from_file(&image, QFile::encodeName(path).constData());
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr);
+    benchmark::DoNotOptimize(pixels.data());
+}
+
+const QString& pathOf(const std::string& format) {
+    return format == "jpeg"  ? jpegPath
+           : format == "png" ? pngPath
+           : format == "bmp" ? bmpPath
+                             : gifPath;
+}
+
+// Every benchmark times in milliseconds over at least a second, and counts the processor time
+// of this process and of the tools it started ("cpu_ms", per iteration): on a busy machine
+// that compares the work done better than the wall clock.
+template <typename F> void add(const std::string& name, F body) {
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [body](benchmark::State& s) {
+                                     const double self = selfCpuMs(), children = childCpuMs;
+                                     body(s);
+                                     s.counters["cpu_ms"] = benchmark::Counter(
+                                         selfCpuMs() - self + childCpuMs - children,
+                                         benchmark::Counter::kAvgIterations);
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(1.0)
+        ->UseRealTime();
+}
+
+void registerAll() {
+    const std::string out = workDir->path().toStdString() + "/thumb.jpg";
+    for (const std::string format : {"jpeg", "png", "bmp", "gif"}) {
+        const std::string path = pathOf(format).toStdString();
+        add(("glimra/" + format), [path](benchmark::State& s) {
+            for (auto _ : s)
+                previewLoad(QString::fromStdString(path));
+        });
+        add(("vipsthumbnail/" + format).c_str(), [path, out](benchmark::State& s) {
+            for (auto _ : s)
+                if (runQuiet({"vipsthumbnail", "-s", "200", path, "-o", out}) < 0)
+                    s.SkipWithError("vipsthumbnail failed");
+        });
+        add(("gm/" + format), [path, out](benchmark::State& s) {
+            for (auto _ : s)
+                if (runQuiet({"gm", "convert", "-size", "400x400", path, "-thumbnail", "200x200",
+                              out}) < 0)
+                    s.SkipWithError("gm failed");
+        });
+    }
+    const std::string jpeg = jpegPath.toStdString();
+    add("djpeg-scale-1/8/jpeg", [jpeg](benchmark::State& s) {
+        for (auto _ : s)
+            if (runQuiet({"djpeg", "-scale", "1/8", jpeg}) < 0)
+                s.SkipWithError("djpeg failed");
+    });
+    add("libpng-full/png", [](benchmark::State& s) {
+        for (auto _ : s)
+            fullPngDecode(pngPath);
+    });
+}
+
+// Keeps each benchmark's time per iteration for the ratio table.
+class Recorder : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ms;
+    std::map<std::string, double> cpu;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (!run.error_occurred && run.iterations > 0) {
+                ms[run.benchmark_name()] = run.GetAdjustedRealTime(); // every unit is ms
+                const auto counter = run.counters.find("cpu_ms");
+                if (counter != run.counters.end())
+                    cpu[run.benchmark_name()] = counter->second.value;
+            }
+    }
+};
+
+long statusKiB(const char* key) {
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ')[0].toLong();
+    return -1;
+}
+
+// Peak resident memory of one preview load above the memory in use before it, measured in a
+// fresh copy of this program so that nothing earlier in the run has warmed the heap.
+double peakAboveIdleMiB(const QString& path) {
+    QProcess child;
+    child.start("/proc/self/exe", {"--peak", path, gifPath});
+    child.waitForFinished(60000);
+    bool ok = false;
+    const double kib = child.readAllStandardOutput().trimmed().toDouble(&ok);
+    return ok ? kib / 1024.0 : std::nan("");
+}
+
+// The child's side: libraries loaded and warmed on a small file, then the load measured.
+int measurePeak(const QString& path, const QString& warmUp) {
+    previewLoad(warmUp);
+    QFile clear("/proc/self/clear_refs");
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        return 1;
+    clear.close();
+    const long idle = statusKiB("VmRSS:");
+    previewLoad(path);
+    std::printf("%ld\n", statusKiB("VmHWM:") - idle);
+    return 0;
+}
+
+void printTable(const char* title, const std::map<std::string, double>& times) {
+    auto get = [&](const std::string& name) {
+        for (const auto& [key, value] : times)
+            if (key.rfind(name, 0) == 0)
+                return value;
+        return std::nan("");
+    };
+    std::printf("\n%s\n%-6s %10s %14s %10s %10s %12s\n", title, "format", "glimra ms",
+                "vipsthumb ms", "gm ms", "floor ms", "glimra/ref");
+    for (const std::string format : {"jpeg", "png", "bmp", "gif"}) {
+        const double glimra = get("glimra/" + format);
+        const double vips = get("vipsthumbnail/" + format);
+        const double gm = get("gm/" + format);
+        double floor = std::nan("");
+        double reference = std::fmin(vips, gm);
+        double target = 1.5;
+        if (format == "jpeg")
+            reference = floor = get("djpeg-scale-1/8/jpeg"), target = 1.1;
+        if (format == "png")
+            reference = floor = get("libpng-full/png"), target = 1.1;
+        const double ratio = glimra / reference;
+        std::printf("%-6s %10.1f %14.1f %10.1f %10.1f %8.2f (target %.1f%s)\n", format.c_str(),
+                    glimra, vips, gm, floor, ratio, target, ratio <= target ? ", met" : ", MISSED");
+    }
+}
+
+void printSummary(const Recorder& r) {
+    printTable("wall-clock time per preview load (ratio to the floor, else to the fastest peer)",
+               r.ms);
+    printTable("processor time per preview load, peers' processes included", r.cpu);
+    std::printf("\npeak memory above idle of one preview load: jpeg %.1f MiB (target 24), "
+                "png %.1f MiB (target 32), bmp %.1f MiB, gif %.1f MiB\n",
+                peakAboveIdleMiB(jpegPath), peakAboveIdleMiB(pngPath), peakAboveIdleMiB(bmpPath),
+                peakAboveIdleMiB(gifPath));
+    const std::string out = workDir->path().toStdString() + "/t.jpg";
+    for (const QString& path : {jpegPath, pngPath}) {
+        const std::string file = path.toStdString();
+        std::printf("peer peak memory (whole process) on %s: djpeg %.1f MiB, gm %.1f MiB, "
+                    "vipsthumbnail %.1f MiB\n",
+                    qPrintable(QFileInfo(path).fileName()),
+                    path == jpegPath ? peakOfToolMiB({"djpeg", "-scale", "1/8", file})
+                                     : std::nan(""),
+                    peakOfToolMiB(
+                        {"gm", "convert", "-size", "400x400", file, "-thumbnail", "200x200", out}),
+                    peakOfToolMiB({"vipsthumbnail", "-s", "200", file, "-o", out}));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc == 4 && std::string(argv[1]) == "--peak")
+        return measurePeak(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    makeFiles();
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    Recorder recorder;
+    benchmark::RunSpecifiedBenchmarks(&recorder);
+    printSummary(recorder);
+    delete workDir;
+    benchmark::Shutdown();
+    return 0;
+}
