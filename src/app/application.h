@@ -18,7 +18,6 @@ extern TNavBarForm* NavBarForm;
 extern TPasswordDlg* PasswordDlg;
 
 #include <QStringList>
-
 #include <memory>
 
 namespace app {

@@ -15,6 +15,7 @@
 #include "options/launching.h"
 #include "options/options_dialog.h"
 #include "platform/dialogs.h"
+#include "platform/native_path.h"
 #include "viewer/full_size_window.h"
 #include "viewer/nav_bar.h"
 
@@ -23,7 +24,8 @@
 #include <QToolButton>
 
 void TForm1::BitBtn1Click(QObject*) {
-    const QString path = FileListBox1->SelectedPath();
+    const QString shown = FileListBox1->SelectedPath();
+    const QString path = platform::readablePath(FileListBox1->SelectedNativePath());
     if (path.isEmpty() || !Form2)
         return;
     FullSizeShown = true;
@@ -40,12 +42,12 @@ void TForm1::BitBtn1Click(QObject*) {
         Form2->Gvbox1->setFileName(path);
         Form2->resetToNaturalSize(false);
         Form2->Panel1->setText(
-            browser::imageStatusLine(path, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+            browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
         return;
     }
     // The sound the preview started goes on playing.
     Form2->Gvbox1->setFileName(browser::placeholderFor(path, ExecDir));
-    Form2->Panel1->setText(path);
+    Form2->Panel1->setText(shown);
     Form2->resetToNaturalSize(true);
 }
 
@@ -76,7 +78,9 @@ void TForm1::SpeedButton1Click(QObject*) {
         NavBarForm->close();
 }
 
-void TForm1::Gvbox1Click(QObject*) { FileListBox1->setFocus(); }
+void TForm1::Gvbox1Click(QObject*) {
+    FileListBox1->setFocus();
+}
 
 void TForm1::ApplicationActivate(QObject*) {
     MediaPlayer1->Close();
@@ -103,26 +107,38 @@ void TForm1::Options1Click(QObject*) {
         PagesDlg->open();
 }
 
-void TForm1::Options2Click(QObject* sender) { Options1Click(sender); }
+void TForm1::Options2Click(QObject* sender) {
+    Options1Click(sender);
+}
 
-void TForm1::BitBtn3Click(QObject* sender) { Options1Click(sender); }
+void TForm1::BitBtn3Click(QObject* sender) {
+    Options1Click(sender);
+}
 
 void TForm1::About1Click(QObject*) {
     if (AboutBox)
         AboutBox->showNonModal();
 }
 
-void TForm1::AboutGlimra1Click(QObject* sender) { About1Click(sender); }
+void TForm1::AboutGlimra1Click(QObject* sender) {
+    About1Click(sender);
+}
 
-void TForm1::Contents1Click(QObject*) { about::WinHelp(HelpFile, about::HELP_FINDER, 0); }
+void TForm1::Contents1Click(QObject*) {
+    about::WinHelp(HelpFile, about::HELP_FINDER, 0);
+}
 
 void TForm1::ExploreFromHere1Click(QObject*) {
     options::exploreFromHere(this, UseExplorer, CurrentDir);
 }
 
-void TForm1::Openwith1Click(QObject*) { options::openWith(this, Menu1Command, CurrentFile); }
+void TForm1::Openwith1Click(QObject*) {
+    options::openWith(this, Menu1Command, CurrentFile);
+}
 
-void TForm1::Openwith2Click(QObject*) { options::openWith(this, Menu2Command, CurrentFile); }
+void TForm1::Openwith2Click(QObject*) {
+    options::openWith(this, Menu2Command, CurrentFile);
+}
 
 void TForm1::updateOpenWithItems() {
     const options::OpenWithItemState one =
@@ -143,7 +159,8 @@ void TForm1::runFileCommand(options::FileCommand command, const options::FileRul
 }
 
 void TForm1::DeleteCurrentFile1Click(QObject*) {
-    runFileCommand(options::FileCommand::Delete, {AllowDel, PromptDel, SendRecycle, UseShellFileOps});
+    runFileCommand(options::FileCommand::Delete,
+                   {AllowDel, PromptDel, SendRecycle, UseShellFileOps});
 }
 
 void TForm1::CopyCurrentFile1Click(QObject*) {

@@ -110,13 +110,15 @@ void TForm1::buildMenus() {
     SaveasJPEG1 = item("SaveasJPEG1", QStringLiteral("&Save as JPEG"),
                        QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveasJPEG1Click, 0);
     PopupMenu1->addSeparator();
-    UseCurrentDirasStartup1 = item("UseCurrentDirasStartup1", QStringLiteral("&Use Current Dir as Startup"),
-                                   {}, &TForm1::UseCurrentDirasStartup1Click, 1);
-    SaveWindowLocations1 = item("SaveWindowLocations1", QStringLiteral("Save &Window Locations"), {},
-                                &TForm1::SaveWindowLocations1Click, 0);
+    UseCurrentDirasStartup1 =
+        item("UseCurrentDirasStartup1", QStringLiteral("&Use Current Dir as Startup"), {},
+             &TForm1::UseCurrentDirasStartup1Click, 1);
+    SaveWindowLocations1 = item("SaveWindowLocations1", QStringLiteral("Save &Window Locations"),
+                                {}, &TForm1::SaveWindowLocations1Click, 0);
     PopupMenu1->addSeparator();
-    DeleteCurrentFile1 = item("DeleteCurrentFile1", QStringLiteral("&Delete Current File"),
-                              QKeySequence(Qt::CTRL | Qt::Key_D), &TForm1::DeleteCurrentFile1Click, 0);
+    DeleteCurrentFile1 =
+        item("DeleteCurrentFile1", QStringLiteral("&Delete Current File"),
+             QKeySequence(Qt::CTRL | Qt::Key_D), &TForm1::DeleteCurrentFile1Click, 0);
     CopyCurrentFile1 = item("CopyCurrentFile1", QStringLiteral("&Copy Current File"),
                             QKeySequence(Qt::CTRL | Qt::Key_C), &TForm1::CopyCurrentFile1Click, 0);
     MoveCurrentFile1 = item("MoveCurrentFile1", QStringLiteral("&Move Current File"),

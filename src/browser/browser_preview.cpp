@@ -5,15 +5,19 @@
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
+#include "platform/native_path.h"
 #include "viewer/full_size_window.h"
 
 #include <QLabel>
 
 void TForm1::FileListBox1Change(QObject*) {
-    const QString path = FileListBox1->SelectedPath();
-    CurrentFile = path;
+    // The status line shows the name as text; the readers get a path that reaches the file
+    // even when its name is no valid UTF-8.
+    const QString shown = FileListBox1->SelectedPath();
+    const QString path = platform::readablePath(FileListBox1->SelectedNativePath());
+    CurrentFile = shown;
     if (browser::isMediaFile(path)) {
-        previewMedia(path);
+        previewMedia(path, shown);
         return;
     }
 
@@ -28,7 +32,8 @@ void TForm1::FileListBox1Change(QObject*) {
             Form2->hide();
     } else {
         Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-        Panel1->setText(browser::imageStatusLine(path, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+        Panel1->setText(
+            browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
         if (FullSizeShown && Form2)
             Form2->show();
     }
@@ -37,11 +42,11 @@ void TForm1::FileListBox1Change(QObject*) {
         Form2->Gvbox1->setFileName(path);
         Form2->resetToNaturalSize(false);
         Form2->Panel1->setText(
-            browser::imageStatusLine(path, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+            browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
     }
 }
 
-void TForm1::previewMedia(const QString& path) {
+void TForm1::previewMedia(const QString& path, const QString& shown) {
     // The size is read first: a file that cannot be read leaves the player untouched.
     Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
     const QString placeholder = browser::placeholderFor(path, ExecDir);
@@ -49,7 +54,7 @@ void TForm1::previewMedia(const QString& path) {
     if (FullSizeShown && Form2) {
         Form2->show();
         Form2->Gvbox1->setFileName(placeholder);
-        Form2->Panel1->setText(path);
+        Form2->Panel1->setText(shown);
         Form2->resetToNaturalSize(true);
     }
     if (MediaPlayer1->Mode() == mpPlaying) {
@@ -61,7 +66,7 @@ void TForm1::previewMedia(const QString& path) {
     MediaPlayer1->Wait = false;
     MediaPlayer1->Play();
     if (MediaPlayer1->Mode() == mpPlaying)
-        Panel1->setText(path + QStringLiteral(" - Playing"));
+        Panel1->setText(shown + QStringLiteral(" - Playing"));
 }
 
 void TForm1::MediaPlayer1Notify(QObject*) {

@@ -41,8 +41,11 @@ QFrame* makePanel(QWidget* parent) {
 } // namespace
 
 QString defaultExecDir() {
-    const QString appDir = QCoreApplication::applicationDirPath();
-    if (QDir(appDir) == QDir(QStringLiteral(GLIMRA_BUILD_DIR)))
+    // A program anywhere in its build folder (the program, its test programs) uses the
+    // source tree's data.
+    const QString appDir = QDir(QCoreApplication::applicationDirPath()).canonicalPath();
+    const QString buildDir = QDir(QStringLiteral(GLIMRA_BUILD_DIR)).canonicalPath();
+    if (!buildDir.isEmpty() && (appDir == buildDir || appDir.startsWith(buildDir + u'/')))
         return QStringLiteral(GLIMRA_BUILD_DATA_DIR);
     // An installed program finds its data relative to itself, wherever the prefix is.
     const QString relative = QDir(appDir).absoluteFilePath(QStringLiteral("../share/glimra"));
@@ -140,8 +143,9 @@ void TForm1::buildPanes() {
     buildRightPane();
     buildMenus();
     about::setHelpContext(this, 1);
-    for (QWidget* w : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(DriveComboBox1),
-                       static_cast<QWidget*>(DirectoryListBox1), static_cast<QWidget*>(FileListBox1)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(DriveComboBox1),
+          static_cast<QWidget*>(DirectoryListBox1), static_cast<QWidget*>(FileListBox1)})
         about::setHelpContext(w, 1);
     about::installHelpKey(this, PopupMenu1);
 }
@@ -223,8 +227,9 @@ void TForm1::applyFileTypeFilter(browser::FilterUse use) {
     }
 }
 
-void TForm1::DirectoryListBox1Change(QObject*) { CurrentDir = DirectoryListBox1->Directory(); }
-
+void TForm1::DirectoryListBox1Change(QObject*) {
+    CurrentDir = DirectoryListBox1->Directory();
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
@@ -232,6 +237,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
         emit closed();
 }
 
-void TForm1::Exit1Click(QObject*) { close(); }
+void TForm1::Exit1Click(QObject*) {
+    close();
+}
 
-void TForm1::BitBtn2Click(QObject*) { close(); }
+void TForm1::BitBtn2Click(QObject*) {
+    close();
+}

@@ -51,23 +51,23 @@ public:
     QString AccessPassword;
 
     // Controls.
-    QFrame* Panel2;      // left pane
-    QFrame* Panel3;      // holder of the drive selector, top of the left pane
+    QFrame* Panel2;                         // left pane
+    QFrame* Panel3;                         // holder of the drive selector, top of the left pane
     TRzDriveComboBox* DriveComboBox1;       // drives DirectoryListBox1
     TRzDirectoryListBox* DirectoryListBox1; // drives FileListBox1
     TSplitter* Splitter1;
-    QFrame* Panel5;      // middle pane
-    TRzFileListBox* FileListBox1;           // files of CurrentDir matching the mask
-    QLabel* Panel6;      // file-size line
-    QFrame* Panel4;      // right pane
-    QLabel* Panel1;      // status line
-    TGvbox* Gvbox1;      // the preview, 200 x 200
-    QToolButton* SpeedButton1; // Toggle NavBar, starts pressed
-    QToolButton* BitBtn1;      // Display Full Size Window
-    QToolButton* SpeedButton2; // Save Current Image as JPEG
-    QToolButton* BitBtn3;      // Set Options
-    QToolButton* BitBtn2;      // Exit Glimra
-    TMediaPlayer* MediaPlayer1; // never visible
+    QFrame* Panel5;               // middle pane
+    TRzFileListBox* FileListBox1; // files of CurrentDir matching the mask
+    QLabel* Panel6;               // file-size line
+    QFrame* Panel4;               // right pane
+    QLabel* Panel1;               // status line
+    TGvbox* Gvbox1;               // the preview, 200 x 200
+    QToolButton* SpeedButton1;    // Toggle NavBar, starts pressed
+    QToolButton* BitBtn1;         // Display Full Size Window
+    QToolButton* SpeedButton2;    // Save Current Image as JPEG
+    QToolButton* BitBtn3;         // Set Options
+    QToolButton* BitBtn2;         // Exit Glimra
+    TMediaPlayer* MediaPlayer1;   // never visible
 
     // The context menu, also the navigation bar's.
     QMenu* PopupMenu1;
@@ -149,7 +149,7 @@ private:
     void buildRightPane();
     void buildMenus();
     template <typename F> void onTriggered(QAction* action, F handler);
-    void previewMedia(const QString& path);
+    void previewMedia(const QString& path, const QString& shown);
     void runFileCommand(options::FileCommand command, const options::FileRules& rules);
     void readOptions();
     void readLocations();

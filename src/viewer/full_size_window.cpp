@@ -10,6 +10,7 @@
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
+#include "platform/native_path.h"
 #include "platform/screen.h"
 #include "viewer/nav_bar.h"
 #include "viewer/zoom.h"
@@ -33,6 +34,8 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
     Scroller->setFrameShape(QFrame::NoFrame);
     Scroller->setWidgetResizable(false);
     Scroller->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The window may be as small as the picture; the platform's minimum window size applies.
+    Scroller->setMinimumSize(1, 1);
     Gvbox1 = new TGvbox(TGvbox::Mode::FullSize);
     Gvbox1->setObjectName(QStringLiteral("Gvbox1"));
     Gvbox1->setFocusPolicy(Qt::NoFocus);
@@ -60,24 +63,27 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
                 [this, handler] { app::guarded([this, handler] { (this->*handler)(nullptr); }); });
         return action;
     };
-    PreviousImage1 = item(QStringLiteral("&Previous Image"), Qt::Key_Insert, &TForm2::PreviousImage1Click);
+    PreviousImage1 =
+        item(QStringLiteral("&Previous Image"), Qt::Key_Insert, &TForm2::PreviousImage1Click);
     NextImage1 = item(QStringLiteral("&Next Image"), Qt::Key_Delete, &TForm2::NextImage1Click);
     PopupMenu1->addSeparator();
     using Handler = void (TForm2::*)(QObject*);
-    const Handler zoomHandlers[] = {&TForm2::ZoomIn1Click,    &TForm2::Zoom501Click,
-                                    &TForm2::Zoom751Click,    &TForm2::Normal1001Click,
-                                    &TForm2::ZoomOut1Click,   &TForm2::Zoom2001Click,
-                                    &TForm2::Zoom3001Click,   &TForm2::Zoom4001Click};
+    const Handler zoomHandlers[] = {&TForm2::ZoomIn1Click,  &TForm2::Zoom501Click,
+                                    &TForm2::Zoom751Click,  &TForm2::Normal1001Click,
+                                    &TForm2::ZoomOut1Click, &TForm2::Zoom2001Click,
+                                    &TForm2::Zoom3001Click, &TForm2::Zoom4001Click};
     for (int k = 0; k < viewer::kZoomSteps; ++k) {
         const viewer::ZoomStepInfo& s = viewer::zoomSteps()[size_t(k)];
-        ZoomItems[size_t(k)] = item(QString::fromLatin1(s.menuCaption), QKeySequence(s.key), zoomHandlers[k]);
+        ZoomItems[size_t(k)] =
+            item(QString::fromLatin1(s.menuCaption), QKeySequence(s.key), zoomHandlers[k]);
         ZoomItems[size_t(k)]->setObjectName(QString::fromLatin1(s.menuItem));
     }
     PopupMenu1->addSeparator();
-    BringGlimratoFront1 = item(QStringLiteral("&Bring Main Window to Front"),
-                               QKeySequence(Qt::CTRL | Qt::Key_B), &TForm2::BringGlimratoFront1Click);
-    CloseFullSizeWindow1 = item(QStringLiteral("Close Window"), Qt::Key_F10,
-                                &TForm2::CloseFullSizeWindow1Click);
+    BringGlimratoFront1 =
+        item(QStringLiteral("&Bring Main Window to Front"), QKeySequence(Qt::CTRL | Qt::Key_B),
+             &TForm2::BringGlimratoFront1Click);
+    CloseFullSizeWindow1 =
+        item(QStringLiteral("Close Window"), Qt::Key_F10, &TForm2::CloseFullSizeWindow1Click);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(mapToGlobal(at)); });
@@ -110,14 +116,30 @@ void TForm2::zoomToStep(int k) {
     FitToImage(s.factor);
 }
 
-void TForm2::ZoomIn1Click(QObject*) { zoomToStep(0); }
-void TForm2::Zoom501Click(QObject*) { zoomToStep(1); }
-void TForm2::Zoom751Click(QObject*) { zoomToStep(2); }
-void TForm2::Normal1001Click(QObject*) { zoomToStep(3); }
-void TForm2::ZoomOut1Click(QObject*) { zoomToStep(4); }
-void TForm2::Zoom2001Click(QObject*) { zoomToStep(5); }
-void TForm2::Zoom3001Click(QObject*) { zoomToStep(6); }
-void TForm2::Zoom4001Click(QObject*) { zoomToStep(7); }
+void TForm2::ZoomIn1Click(QObject*) {
+    zoomToStep(0);
+}
+void TForm2::Zoom501Click(QObject*) {
+    zoomToStep(1);
+}
+void TForm2::Zoom751Click(QObject*) {
+    zoomToStep(2);
+}
+void TForm2::Normal1001Click(QObject*) {
+    zoomToStep(3);
+}
+void TForm2::ZoomOut1Click(QObject*) {
+    zoomToStep(4);
+}
+void TForm2::Zoom2001Click(QObject*) {
+    zoomToStep(5);
+}
+void TForm2::Zoom3001Click(QObject*) {
+    zoomToStep(6);
+}
+void TForm2::Zoom4001Click(QObject*) {
+    zoomToStep(7);
+}
 
 void TForm2::setClientSize(QSize size) {
     // The scroll area shows the zoomed picture exactly when it is as large as the client area
@@ -139,7 +161,8 @@ void TForm2::resetToNaturalSize(bool placeholder) {
         NavBarForm->SpeedButton3->setEnabled(true);
     }
     if (placeholder)
-        setClientSize(viewer::placeholderClientSize(Gvbox1->bmpw(), Gvbox1->bmph(), Panel1->height()));
+        setClientSize(
+            viewer::placeholderClientSize(Gvbox1->bmpw(), Gvbox1->bmph(), Panel1->height()));
     else
         FitToImage(1.0f);
 }
@@ -152,7 +175,8 @@ void TForm2::step(int delta) {
         return;
     list->setItemIndex(i + delta);
 
-    const QString path = list->SelectedPath();
+    const QString shown = list->SelectedPath();
+    const QString path = platform::readablePath(list->SelectedNativePath());
     if (!browser::isMediaFile(path)) {
         if (Form1->MediaPlayer1->Mode() == mpPlaying)
             Form1->MediaPlayer1->Close();
@@ -160,7 +184,7 @@ void TForm2::step(int delta) {
         resetToNaturalSize(false);
         // Both status lines describe the full-size box's picture.
         const QString status =
-            browser::imageStatusLine(path, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc());
+            browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc());
         Panel1->setText(status);
         Form1->Gvbox1->setFileName(path);
         Form1->Panel1->setText(status);
@@ -177,27 +201,35 @@ void TForm2::step(int delta) {
         player->Close();
     }
     resetToNaturalSize(true);
-    Panel1->setText(path);
+    Panel1->setText(shown);
     player->FileName = path;
     player->Open();
     player->Wait = false;
     player->Play();
     if (player->Mode() == mpPlaying)
-        Form1->Panel1->setText(path + QStringLiteral(" - Playing"));
+        Form1->Panel1->setText(shown + QStringLiteral(" - Playing"));
 }
 
-void TForm2::NextImage1Click(QObject*) { step(+1); }
+void TForm2::NextImage1Click(QObject*) {
+    step(+1);
+}
 
-void TForm2::PreviousImage1Click(QObject*) { step(-1); }
+void TForm2::PreviousImage1Click(QObject*) {
+    step(-1);
+}
 
 void TForm2::BringGlimratoFront1Click(QObject*) {
     Form1->raise();
     Form1->activateWindow();
 }
 
-void TForm2::CloseFullSizeWindow1Click(QObject*) { close(); }
+void TForm2::CloseFullSizeWindow1Click(QObject*) {
+    close();
+}
 
-void TForm2::Gvbox1Click(QObject*) { Panel1->setFocus(); }
+void TForm2::Gvbox1Click(QObject*) {
+    Panel1->setFocus();
+}
 
 void TForm2::closeEvent(QCloseEvent* event) {
     // The bar's window buttons go grey even while the bar is hidden.

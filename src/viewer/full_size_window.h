@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QWidget>
-
 #include <array>
 
 class QLabel;

@@ -16,7 +16,9 @@
 #include <QMenu>
 #include <QToolButton>
 
-bool navBarVisible() { return NavBarForm && NavBarForm->isVisible(); }
+bool navBarVisible() {
+    return NavBarForm && NavBarForm->isVisible();
+}
 
 namespace {
 
@@ -60,7 +62,8 @@ TNavBarForm::TNavBarForm(QWidget* parent)
     SpeedButton8 = button(128, 31, "toggle_full_size", "Toggle Full Size Window", 16,
                           &TNavBarForm::SpeedButton8Click);
     SpeedButton8->setCheckable(true);
-    SpeedButton4 = button(160, 33, "previous", "Previous Image", 16, &TNavBarForm::SpeedButton4Click);
+    SpeedButton4 =
+        button(160, 33, "previous", "Previous Image", 16, &TNavBarForm::SpeedButton4Click);
     SpeedButton5 = button(194, 33, "next", "Next Image", 16, &TNavBarForm::SpeedButton5Click);
     SpeedButton6 = button(228, 33, "save_jpeg", "Save Current Image as JPEG", 16,
                           &TNavBarForm::SpeedButton6Click);
@@ -145,9 +148,13 @@ void TNavBarForm::SpeedButton5Click(QObject*) {
         stepBrowser(+1);
 }
 
-void TNavBarForm::SpeedButton6Click(QObject*) { Form1->SaveasJPEG1Click(nullptr); }
+void TNavBarForm::SpeedButton6Click(QObject*) {
+    Form1->SaveasJPEG1Click(nullptr);
+}
 
-void TNavBarForm::SpeedButton7Click(QObject*) { Form1->close(); }
+void TNavBarForm::SpeedButton7Click(QObject*) {
+    Form1->close();
+}
 
 void TNavBarForm::closeEvent(QCloseEvent* event) {
     event->accept();

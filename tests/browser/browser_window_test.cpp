@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QToolButton>
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,8 +21,12 @@ class Browser : public test::WindowFixture {};
 
 TEST_F(Browser, FileSizeLinesFollowTheSelectedFile) {
     const std::pair<qint64, const char*> sizes[] = {
-        {0, "FileSize:  0.0 KB"},     {51, "FileSize:  0.0 KB"},    {52, "FileSize:  0.1 KB"},
-        {256, "FileSize:  0.3 KB"},   {1536, "FileSize:  1.5 KB"},  {1048576, "FileSize:  1024.0 KB"},
+        {0, "FileSize:  0.0 KB"},
+        {51, "FileSize:  0.0 KB"},
+        {52, "FileSize:  0.1 KB"},
+        {256, "FileSize:  0.3 KB"},
+        {1536, "FileSize:  1.5 KB"},
+        {1048576, "FileSize:  1024.0 KB"},
         {3221225472LL, "FileSize:  3145728.0 KB"},
     };
     int n = 0;

@@ -80,7 +80,9 @@ QString WindowFixture::picture(const QString& name, int width, int height, int b
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb((x * 255) / std::max(1, width - 1), (y * 255) / std::max(1, height - 1), 90));
+            image.setPixel(
+                x, y,
+                qRgb((x * 255) / std::max(1, width - 1), (y * 255) / std::max(1, height - 1), 90));
     switch (bitsPerPixel) {
     case 1:
         image = image.convertToFormat(QImage::Format_Mono);

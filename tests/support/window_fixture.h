@@ -7,9 +7,7 @@
 
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace test {
