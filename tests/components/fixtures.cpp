@@ -364,4 +364,14 @@ QList<Fixture> allFixtures() {
     };
 }
 
+const QMap<QString, Fixture>& fixtureByExtension() {
+    static const QMap<QString, Fixture> map = [] {
+        QMap<QString, Fixture> m;
+        for (const Fixture& f : allFixtures())
+            m.insert(f.extension, f);
+        return m;
+    }();
+    return map;
+}
+
 } // namespace fixtures

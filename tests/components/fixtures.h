@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 namespace fixtures {
@@ -39,6 +40,8 @@ struct Fixture {
 
 // One fixture per extension of the graphic mask.
 QList<Fixture> allFixtures();
+// The same fixtures by extension, made once per test program.
+const QMap<QString, Fixture>& fixtureByExtension();
 
 // Byte-built files (also used by the tests of single formats).
 QByteArray buildWmf();

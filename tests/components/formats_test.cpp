@@ -11,15 +11,7 @@
 
 namespace {
 
-const QMap<QString, fixtures::Fixture>& fixtureByExtension() {
-    static const QMap<QString, fixtures::Fixture> map = [] {
-        QMap<QString, fixtures::Fixture> m;
-        for (const fixtures::Fixture& f : fixtures::allFixtures())
-            m.insert(f.extension, f);
-        return m;
-    }();
-    return map;
-}
+using fixtures::fixtureByExtension;
 
 class EveryExtension : public ::testing::TestWithParam<const char*> {};
 
