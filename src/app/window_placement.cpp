@@ -4,20 +4,23 @@
 
 #include <QEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 
 namespace app {
 namespace {
 
 const char* const kOuterSize = "glimraOuterSize";
+const char* const kOuterPos = "glimraOuterPos";
 const QString kKeeperName = QStringLiteral("glimraOuterSizeKeeper");
 
-// Re-applies a requested outer size once the window manager has framed the window; the frame
-// arrives some time after the window is shown.
-class OuterSizeKeeper : public QObject {
+// Re-applies a requested outer position and size once the window manager has framed the
+// window: before that Qt knows no frame, and depending on how the native window came to be it
+// may have placed the client area, not the frame, at the requested corner.
+class OuterGeometryKeeper : public QObject {
 public:
     using QObject::QObject;
 
@@ -28,24 +31,45 @@ protected:
             return false;
         auto* window = static_cast<QWidget*>(watched);
         const QSize frame = window->frameGeometry().size() - window->geometry().size();
-        const QSize outer = window->property(kOuterSize).toSize();
-        if (window->isVisible() && !frame.isNull() && outer.isValid()) {
-            window->removeEventFilter(this);
-            setParent(nullptr);
-            deleteLater();
-            QPointer<QWidget> guard = window;
-            QTimer::singleShot(0, window, [guard, outer, frame] {
-                if (guard)
-                    guard->resize(outer - frame);
-            });
-        }
+        if (!window->isVisible() || frame.isNull())
+            return false;
+        window->removeEventFilter(this);
+        setParent(nullptr);
+        deleteLater();
+        QPointer<QWidget> guard = window;
+        QTimer::singleShot(0, window, [guard, frame] {
+            if (!guard)
+                return;
+            const QSize outer = guard->property(kOuterSize).toSize();
+            if (outer.isValid())
+                guard->resize(outer - frame);
+            const QVariant position = guard->property(kOuterPos);
+            if (position.isValid() && guard->frameGeometry().topLeft() != position.toPoint())
+                guard->move(position.toPoint());
+        });
         return false;
     }
 };
 
+// Watches the window until it is framed; one keeper a window, reading the latest request.
+void keepUntilFramed(QWidget* window) {
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    if (window->isVisible() && !frame.isNull())
+        return;
+    if (!window->findChild<QObject*>(kKeeperName, Qt::FindDirectChildrenOnly)) {
+        auto* keeper = new OuterGeometryKeeper(window);
+        keeper->setObjectName(kKeeperName);
+        window->installEventFilter(keeper);
+    }
+}
+
 } // namespace
 
-void moveOuter(QWidget* window, QPoint topLeft) { window->move(topLeft); }
+void moveOuter(QWidget* window, QPoint topLeft) {
+    window->setProperty(kOuterPos, topLeft);
+    window->move(topLeft);
+    keepUntilFramed(window);
+}
 
 void resizeOuter(QWidget* window, QSize outer) {
     const QSize frame = window->isVisible()
@@ -53,14 +77,7 @@ void resizeOuter(QWidget* window, QSize outer) {
                             : QSize(0, 0);
     window->setProperty(kOuterSize, outer);
     window->resize((outer - frame).expandedTo(QSize(1, 1)));
-    if (!window->isVisible() || frame.isNull()) {
-        // One keeper a window; it reads the latest requested size when the frame arrives.
-        if (!window->findChild<QObject*>(kKeeperName, Qt::FindDirectChildrenOnly)) {
-            auto* keeper = new OuterSizeKeeper(window);
-            keeper->setObjectName(kKeeperName);
-            window->installEventFilter(keeper);
-        }
-    }
+    keepUntilFramed(window);
 }
 
 QPoint keepOnScreen(QPoint topLeft, QSize outer) {

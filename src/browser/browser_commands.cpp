@@ -34,21 +34,22 @@ void TForm1::BitBtn1Click(QObject*) {
         NavBarForm->SpeedButton9->setEnabled(true);
         NavBarForm->SpeedButton1->setEnabled(true);
     }
-    if (Form2->isVisible())
-        Form2->raise();
-    else
-        Form2->show();
+    // Loaded and sized first, so a hidden window appears at its new size.
     if (!browser::isMediaFile(path)) {
         Form2->Gvbox1->setFileName(path);
         Form2->resetToNaturalSize(false);
         Form2->Panel1->setText(
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
-        return;
+    } else {
+        // The sound the preview started goes on playing.
+        Form2->Gvbox1->setFileName(browser::placeholderFor(path, ExecDir));
+        Form2->Panel1->setText(shown);
+        Form2->resetToNaturalSize(true);
     }
-    // The sound the preview started goes on playing.
-    Form2->Gvbox1->setFileName(browser::placeholderFor(path, ExecDir));
-    Form2->Panel1->setText(shown);
-    Form2->resetToNaturalSize(true);
+    if (Form2->isVisible())
+        Form2->raise();
+    else
+        Form2->show();
 }
 
 void TForm1::SaveasJPEG1Click(QObject*) {

@@ -34,15 +34,16 @@ void TForm1::FileListBox1Change(QObject*) {
         Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
         Panel1->setText(
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
-        if (FullSizeShown && Form2)
-            Form2->show();
     }
-    // The full-size window follows the selection even while hidden.
+    // The full-size window follows the selection even while hidden. It is loaded and sized
+    // before it shows, so it appears at its new size.
     if (FullSizeShown && Form2) {
         Form2->Gvbox1->setFileName(path);
         Form2->resetToNaturalSize(false);
         Form2->Panel1->setText(
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+        if (!path.isEmpty())
+            Form2->show();
     }
 }
 
@@ -52,10 +53,10 @@ void TForm1::previewMedia(const QString& path, const QString& shown) {
     const QString placeholder = browser::placeholderFor(path, ExecDir);
     Gvbox1->setFileName(placeholder);
     if (FullSizeShown && Form2) {
-        Form2->show();
         Form2->Gvbox1->setFileName(placeholder);
         Form2->Panel1->setText(shown);
         Form2->resetToNaturalSize(true);
+        Form2->show();
     }
     if (MediaPlayer1->Mode() == mpPlaying) {
         MediaPlayer1->Notify = true;
