@@ -79,7 +79,6 @@ int run(int argc, char** argv) {
     arguments.removeFirst();
     WindowSet windows(arguments);
     QObject::connect(Form1, &TForm1::closed, &application, &QApplication::quit);
-    about::setApplicationHelpFile(Form1->HelpFile);
     Form1->show();
     NavBarForm->show();
 

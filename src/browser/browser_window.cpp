@@ -1,6 +1,7 @@
 #include "browser/browser_window.h"
 
 #include "about/help_context.h"
+#include "about/help_viewer.h"
 #include "app/error_box.h"
 #include "app/settings.h"
 #include "app/window_placement.h"
@@ -176,6 +177,8 @@ void TForm1::readOptions() {
     ExecDir = ini.readText(QString::fromLatin1(k::ExecDir.section),
                            QString::fromLatin1(k::ExecDir.key), defaultExecDir());
     HelpFile = ExecDir + QStringLiteral("/Glim.hlp");
+    // F1 in every window opens this file from now on.
+    about::setApplicationHelpFile(HelpFile);
     StartupDir = ini.readText(k::StartupDir);
     Menu1Descrip = ini.readText(k::Menu1Descrip);
     Menu1Command = ini.readText(k::Menu1Command);

@@ -88,7 +88,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(mapToGlobal(at)); });
     connect(Gvbox1, &TGvbox::clicked, this, [this] { Gvbox1Click(Gvbox1); });
-    about::installHelpKey(this);
+    about::installHelpKey(this, PopupMenu1);
 
     resize(kDesignedWidth, kDesignedHeight);
     app::moveOuter(this, {2, 2});
