@@ -193,6 +193,44 @@ TEST_F(BrowserFileCommands, CommandsFromTheWindow) {
     }
 }
 
+// A failed operation still refreshes the lists; a command that stops before it does not.
+TEST_F(BrowserFileCommands, FailuresRefreshAndStopsDoNot) {
+    const struct {
+        const char* ops;
+        const char* caption;
+        const char* text; // the shell names the system's reason
+    } cases[] = {
+        {"WinFileOps=1\n", "Error Deleting File or Folder", "Cannot delete"},
+        {"WinFileOps=0\n", "Glimra Message", "Unable to Delete File"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ops);
+        windows.reset();
+        for (const QString& name : listed())
+            QFile::remove(path(name));
+        const QString a = picture("a.bmp", 4, 4);
+        const QString b = picture("b.bmp", 4, 4);
+        start(QByteArray("[Options]\nAllow_Del=1\nPrompt_Del=0\nAllow_Copy=0\n") + c.ops);
+        select(0);
+        // The folder changes behind the list's back: the selected file vanishes.
+        QFile::remove(a);
+        picture("c.bmp", 4, 4);
+        dialogs.messages.clear();
+        Form1->DeleteCurrentFile1->trigger();
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages[0].caption, c.caption);
+        EXPECT_TRUE(dialogs.messages[0].text.startsWith(c.text))
+            << dialogs.texts().join("|").toStdString();
+        EXPECT_EQ(Form1->FileListBox1->Count(), 2);
+        EXPECT_EQ(Form1->CurrentFile, b);
+        // A refused copy leaves the list as it was.
+        picture("d.bmp", 4, 4);
+        Form1->CopyCurrentFile1->trigger();
+        EXPECT_EQ(Form1->FileListBox1->Count(), 2);
+        EXPECT_EQ(Form1->FileListBox1->ItemIndex(), 0);
+    }
+}
+
 TEST_F(BrowserFileCommands, CopyOrMoveOntoItselfKeepsTheFileByteForByte) {
     QByteArray bytes;
     for (int i = 0; i < 70000; ++i)
