@@ -17,6 +17,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -298,8 +299,13 @@ void TPagesDlg::showEvent(QShowEvent* event) {
 }
 
 bool TPagesDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::FocusOut)
-        app::guarded([this] { Edit1Exit(Edit1); });
+    // Leaving the field within the dialog checks it; the dialog losing the keyboard to
+    // another window (the user goes on browsing) or to a menu does not.
+    if (watched == Edit1 && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            app::guarded([this] { Edit1Exit(Edit1); });
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -6,8 +6,10 @@
 #include "options/password_dialog.h"
 #include "test_env.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -226,6 +228,14 @@ TEST_F(OptionsDialog, StartupFolderCheckOnlyWarns) {
     EXPECT_EQ(dialogs.texts(),
               QStringList{"Directory Does not Exist.  Please type another Startup Path"});
     EXPECT_EQ(dialog->Edit1->text(), "/no/such/folder");
+    // Moving on inside the dialog checks; turning to another window or a menu does not.
+    dialogs.messages.clear();
+    for (const Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason,
+                                         Qt::TabFocusReason, Qt::MouseFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(dialog->Edit1, &out);
+    }
+    EXPECT_EQ(dialogs.messages.size(), 2);
 }
 
 TEST_F(OptionsDialog, BrowseClearAndSetCurrent) {
