@@ -1,5 +1,6 @@
 #include "options/options_dialog.h"
 
+#include "about/help_context.h"
 #include "app/application.h"
 #include "app/error_box.h"
 #include "app/settings.h"
@@ -16,6 +17,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -135,6 +137,15 @@ TPagesDlg::TPagesDlg(TForm1* form, TPasswordDlg* password, QWidget* parent)
     wire(CheckBox10, &QCheckBox::clicked, this, [this] { CheckBox10Click(CheckBox10); });
     wire(CheckBox11, &QCheckBox::clicked, this, [this] { CheckBox11Click(CheckBox11); });
     Edit1->installEventFilter(this);
+
+    // F1 opens topic 2 from every control (the pages pass it on to what they hold) and topic 3
+    // when no control has the focus.
+    about::setHelpContext(this, 3);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             PageControl1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit8, Edit9, Button1, Button2,
+             Button3, Button4, Button5, RadioGroup1, RadioGroup2, OKBtn, CancelBtn})
+        about::setHelpContext(w, 2);
+    about::installHelpKey(this);
 }
 
 void TPagesDlg::buildGeneralPage() {
@@ -288,8 +299,13 @@ void TPagesDlg::showEvent(QShowEvent* event) {
 }
 
 bool TPagesDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::FocusOut)
-        app::guarded([this] { Edit1Exit(Edit1); });
+    // Leaving the field within the dialog checks it; the dialog losing the keyboard to
+    // another window (the user goes on browsing) or to a menu does not.
+    if (watched == Edit1 && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            app::guarded([this] { Edit1Exit(Edit1); });
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -411,6 +427,7 @@ void TPagesDlg::browseInto(QLineEdit* commandField) {
     r.hideReadOnly = true;
     r.pathMustExist = true;
     r.fileMustExist = true;
+    r.executablesOnly = true;
     const QString chosen = platform::dialogs().openFileName(this, r);
     if (chosen.isEmpty())
         return;

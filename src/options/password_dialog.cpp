@@ -1,5 +1,6 @@
 #include "options/password_dialog.h"
 
+#include "about/help_context.h"
 #include "app/window_placement.h"
 #include "platform/dialogs.h"
 
@@ -32,6 +33,9 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent) {
 
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(OKBtn); });
     connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(CancelBtn); });
+    // Nothing here carries a help context, so F1 opens nothing (and does not reach the
+    // options dialog behind the prompt).
+    about::installHelpKey(this);
 }
 
 bool TPasswordDlg::ask() {

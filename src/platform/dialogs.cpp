@@ -2,8 +2,10 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 
 namespace platform {
 namespace {
@@ -52,7 +54,25 @@ QMessageBox::ButtonRole buttonRole(MessageButton b) {
     return QMessageBox::AcceptRole;
 }
 
-void prepare(QFileDialog& dialog, const FileDialogRequest& r) {
+// Lets through folders, to walk into, and files the user may run; no name pattern says which
+// files are programs here.
+class ExecutableFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files)
+            return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+};
+
+} // namespace
+
+void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& r) {
     dialog.setWindowTitle(r.title);
     if (!r.directory.isEmpty())
         dialog.setDirectory(r.directory);
@@ -63,7 +83,14 @@ void prepare(QFileDialog& dialog, const FileDialogRequest& r) {
     if (!r.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(r.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.overwritePrompt);
+    if (r.executablesOnly) {
+        // Only the toolkit's own dialog takes a filtering model.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setProxyModel(new ExecutableFilter(&dialog));
+    }
 }
+
+namespace {
 
 class RealDialogs final : public Dialogs {
 public:
@@ -85,7 +112,7 @@ public:
 
     QString openFileName(QWidget* parent, const FileDialogRequest& r) override {
         QFileDialog dialog(parent);
-        prepare(dialog, r);
+        prepareFileDialog(dialog, r);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -95,7 +122,7 @@ public:
 
     QString saveFileName(QWidget* parent, const FileDialogRequest& r) override {
         QFileDialog dialog(parent);
-        prepare(dialog, r);
+        prepareFileDialog(dialog, r);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         for (;;) {

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 namespace platform {
@@ -30,6 +31,7 @@ struct FileDialogRequest {
     bool fileMustExist = false;
     bool createPrompt = false;
     bool hideReadOnly = false;
+    bool executablesOnly = false; // list folders and programs only
 };
 
 class Dialogs {
@@ -54,6 +56,9 @@ void showMessage(QWidget* parent, const QString& caption, const QString& text);
 
 // The confirmation before a file operation: "Confirm", question icon, "&Yes" and "&No".
 bool confirm(QWidget* parent, const QString& text);
+
+// Sets up a toolkit file dialog as the request asks (the real dialogs run it afterwards).
+void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 // Turns "Description|*.a;*.b|Other|*" into Qt's "Description (*.a *.b);;Other (*)".
 QString qtFilter(const QString& filter);

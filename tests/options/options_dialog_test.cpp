@@ -6,8 +6,10 @@
 #include "options/password_dialog.h"
 #include "test_env.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -176,6 +178,46 @@ TEST_F(OptionsDialog, TickingProtectionLocksNothingBeforeOk) {
     EXPECT_EQ(prompts, 0);
 }
 
+TEST_F(OptionsDialog, ProtectionSwitchedOnWithOkLocksTheNextOpening) {
+    dialog->open();
+    dialog->CheckBox8->setChecked(true);
+    dialog->Edit8->setText("pw");
+    dialog->Edit9->setText("pw");
+    dialog->OKBtnClick(nullptr);
+    ASSERT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(test::readIni().contains("Password_Protect=1\nString1=pw\n"));
+    dialog->open();
+    typed = {"pw"};
+    dialog->PageControl1->userSelect(TPagesDlg::kFileManagementPage);
+    EXPECT_EQ(prompts, 1);
+    EXPECT_EQ(dialog->PageControl1->currentIndex(), TPagesDlg::kFileManagementPage);
+}
+
+TEST_F(OptionsDialog, EmptyStoredPasswordAndTheCloseBox) {
+    // Only a hand-edited file gives protection without a password: an empty answer opens it.
+    form->PasswordProtect = true;
+    dialog->open();
+    typed = {""};
+    dialog->PageControl1->userSelect(TPagesDlg::kFileManagementPage);
+    EXPECT_EQ(dialog->PageControl1->currentIndex(), TPagesDlg::kFileManagementPage);
+    EXPECT_TRUE(password->AccessGranted);
+    dialog->PageControl1->userSelect(TPagesDlg::kGeneralPage);
+
+    // The close box refuses the page like Cancel and forgets what was typed.
+    form->AccessPassword = "pw";
+    TPasswordDlg::modalRunner = [this](TPasswordDlg& d) {
+        ++prompts;
+        d.Pass1->setText("pw");
+        d.close();
+    };
+    dialog->PageControl1->userSelect(TPagesDlg::kFileManagementPage);
+    EXPECT_EQ(prompts, 2);
+    EXPECT_EQ(dialog->PageControl1->currentIndex(), TPagesDlg::kGeneralPage);
+    EXPECT_FALSE(password->AccessGranted);
+    EXPECT_TRUE(password->Pass1->text().isEmpty());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
 TEST_F(OptionsDialog, StartupFolderCheckOnlyWarns) {
     dialog->open();
     dialog->Edit1->setText(" ");
@@ -186,6 +228,14 @@ TEST_F(OptionsDialog, StartupFolderCheckOnlyWarns) {
     EXPECT_EQ(dialogs.texts(),
               QStringList{"Directory Does not Exist.  Please type another Startup Path"});
     EXPECT_EQ(dialog->Edit1->text(), "/no/such/folder");
+    // Moving on inside the dialog checks; turning to another window or a menu does not.
+    dialogs.messages.clear();
+    for (const Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason,
+                                         Qt::TabFocusReason, Qt::MouseFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(dialog->Edit1, &out);
+    }
+    EXPECT_EQ(dialogs.messages.size(), 2);
 }
 
 TEST_F(OptionsDialog, BrowseClearAndSetCurrent) {
