@@ -92,7 +92,6 @@ TPagesDlg::TPagesDlg(TForm1* form, TPasswordDlg* password, QWidget* parent)
     setObjectName(QStringLiteral("PagesDlg"));
     setWindowTitle(QStringLiteral("Glimra Options"));
     setModal(false);
-    setFixedSize(441, 428);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 6);
@@ -115,6 +114,8 @@ TPagesDlg::TPagesDlg(TForm1* form, TPasswordDlg* password, QWidget* parent)
     strip->addWidget(OKBtn);
     strip->addWidget(CancelBtn);
     outer->addLayout(strip);
+    // 441 x 428, or larger where the desktop's font needs more room for the captions.
+    setFixedSize(QSize(441, 428).expandedTo(sizeHint()));
 
     PageControl1->gate = [this](int) { return PageControl1Changing(PageControl1); };
     if (password_) {
