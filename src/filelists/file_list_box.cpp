@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -243,6 +244,21 @@ void TRzFileListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         emit OnDblClick();
+}
+
+void TRzFileListBox::keyPressEvent(QKeyEvent* event) {
+    // With no row selected, the first arrow key selects the first row. The view makes the
+    // first row current, unselected, when it takes the focus, and would step past it.
+    const int key = event->key();
+    if ((key == Qt::Key_Down || key == Qt::Key_Up) && itemIndex_ < 0 && Count() > 0 &&
+        !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))) {
+        const QModelIndex first = model_->index(0);
+        selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
+        scrollTo(first);
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 void TRzFileListBox::selectionChanged(const QItemSelection& selected,
