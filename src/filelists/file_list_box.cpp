@@ -247,14 +247,17 @@ void TRzFileListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TRzFileListBox::keyPressEvent(QKeyEvent* event) {
-    // With no row selected, the first arrow key selects the first row. The view makes the
-    // first row current, unselected, when it takes the focus, and would step past it.
+    // With no row selected, the arrow keys, Home and Page Up select the first row and End
+    // the last. The view itself makes the first row current, unselected, when it takes the
+    // focus, and would step past it; without a current row it takes End to the first row.
     const int key = event->key();
-    if ((key == Qt::Key_Down || key == Qt::Key_Up) && itemIndex_ < 0 && Count() > 0 &&
+    const bool toFirst =
+        key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_Home || key == Qt::Key_PageUp;
+    if ((toFirst || key == Qt::Key_End) && itemIndex_ < 0 && Count() > 0 &&
         !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))) {
-        const QModelIndex first = model_->index(0);
-        selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
-        scrollTo(first);
+        const QModelIndex target = model_->index(toFirst ? 0 : Count() - 1);
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+        scrollTo(target);
         event->accept();
         return;
     }

@@ -49,6 +49,19 @@ TEST_F(Keyboard, ArrowKeysFromTheStartStepThroughTheFilesWithThePreview) {
     EXPECT_EQ(Form1->CurrentFile, a);
 }
 
+TEST_F(Keyboard, HomeAndEndFromNoSelection) {
+    const QString a = picture("a.bmp", 4, 4);
+    picture("b.bmp", 4, 4);
+    const QString c = picture("c.bmp", 4, 4);
+    start();
+    ASSERT_TRUE(activate(Form1));
+    press(Qt::Key_Home);
+    EXPECT_EQ(Form1->CurrentFile, a);
+    select(-1);
+    press(Qt::Key_End);
+    EXPECT_EQ(Form1->CurrentFile, c);
+}
+
 TEST_F(Keyboard, TabVisitsTheThreeListsInTurn) {
     picture("a.bmp", 4, 4);
     start();
