@@ -18,6 +18,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -60,6 +61,8 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Glimra v2.0"));
     buildPanes();
+    // The keyboard starts in the file list, so the arrow keys step through the files at once.
+    FileListBox1->setFocus();
     // The designed placement: 516 x 311, centred; creation may move it.
     app::resizeOuter(this, {kDesignedWidth, kDesignedHeight});
     app::centreOnScreen(this);
@@ -140,6 +143,13 @@ void TForm1::buildPanes() {
             [this] { app::guarded([this] { FileListBox1Change(FileListBox1); }); });
     connect(FileListBox1, &TRzFileListBox::OnDblClick, this,
             [this] { app::guarded([this] { BitBtn1Click(FileListBox1); }); });
+    // Enter on a file does what a double-click does.
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), FileListBox1);
+        enter->setContext(Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this,
+                [this] { app::guarded([this] { BitBtn1Click(FileListBox1); }); });
+    }
 
     buildRightPane();
     buildMenus();

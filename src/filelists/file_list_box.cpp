@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -243,6 +244,24 @@ void TRzFileListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         emit OnDblClick();
+}
+
+void TRzFileListBox::keyPressEvent(QKeyEvent* event) {
+    // With no row selected, the arrow keys, Home and Page Up select the first row and End
+    // the last. The view itself makes the first row current, unselected, when it takes the
+    // focus, and would step past it; without a current row it takes End to the first row.
+    const int key = event->key();
+    const bool toFirst =
+        key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_Home || key == Qt::Key_PageUp;
+    if ((toFirst || key == Qt::Key_End) && itemIndex_ < 0 && Count() > 0 &&
+        !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))) {
+        const QModelIndex target = model_->index(toFirst ? 0 : Count() - 1);
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+        scrollTo(target);
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 void TRzFileListBox::selectionChanged(const QItemSelection& selected,

@@ -84,6 +84,8 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
              &TForm2::BringGlimratoFront1Click);
     CloseFullSizeWindow1 =
         item(QStringLiteral("Close Window"), Qt::Key_F10, &TForm2::CloseFullSizeWindow1Click);
+    // Escape closes the viewer too, as in most picture viewers; the menu names F10.
+    CloseFullSizeWindow1->setShortcuts({QKeySequence(Qt::Key_F10), QKeySequence(Qt::Key_Escape)});
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(mapToGlobal(at)); });

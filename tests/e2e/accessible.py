@@ -4,6 +4,7 @@
     accessible.py rows NAME          the rows of the list named NAME, one JSON string a line
     accessible.py selected NAME      the selected row of that list, as a JSON string
     accessible.py select NAME INDEX  selects row INDEX of that list
+    accessible.py labels             the texts of every label of the program, one JSON string a line
 
 Exits with 2 when the program or the list cannot be found within ten seconds.
 """
@@ -53,8 +54,26 @@ def rows(node):
     return [node.getChildAtIndex(i) for i in range(node.childCount)]
 
 
+def walk(node, depth=0):
+    """Every control below node, depth first."""
+    if node is None or depth > 20:
+        return
+    yield node
+    for i in range(node.childCount):
+        yield from walk(node.getChildAtIndex(i), depth + 1)
+
+
 def main():
-    command, name = sys.argv[1], sys.argv[2]
+    command = sys.argv[1]
+    if command == "labels":
+        app = application()
+        if app is None:
+            sys.exit(2)
+        for node in walk(app):
+            if node.getRoleName() == "label":
+                print(json.dumps(node.name))
+        return
+    name = sys.argv[2]
     target = wait_for_list(name)
     if command == "rows":
         for row in rows(target):
