@@ -4,6 +4,8 @@
 // the ratios to the targets, and the peak memory of each preview load above idle.
 #include "components/image_box.h"
 
+#include "support/photo_like.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -31,24 +33,7 @@ namespace {
 QTemporaryDir* workDir = nullptr;
 QString jpegPath, pngPath, bmpPath, gifPath;
 
-// A photo-like picture: smooth gradients with grain, so that it compresses like a photo.
-QImage photoLike(int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
-    std::uint32_t seed = 7;
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int grain = int(seed >> 28) - 8;
-            const int r = std::clamp(x * 255 / w + grain, 0, 255);
-            const int g = std::clamp(y * 255 / h + grain, 0, 255);
-            const int b =
-                std::clamp(int(128 + 100 * std::sin(x / 300.0 + y / 200.0)) + grain, 0, 255);
-            row[x] = qRgb(r, g, b);
-        }
-    }
-    return image;
-}
+using bench::photoLike;
 
 void makeFiles() {
     workDir = new QTemporaryDir();
