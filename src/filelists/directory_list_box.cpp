@@ -18,7 +18,6 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
-
 #include <algorithm>
 
 namespace filelists {
@@ -122,9 +121,13 @@ TRzDirectoryListBox::~TRzDirectoryListBox() {
         driveCombo_->dirList_ = nullptr;
 }
 
-TRzFileListBox* TRzDirectoryListBox::FileList() const { return fileList_; }
+TRzFileListBox* TRzDirectoryListBox::FileList() const {
+    return fileList_;
+}
 
-TRzDriveComboBox* TRzDirectoryListBox::DriveCombo() const { return driveCombo_; }
+TRzDriveComboBox* TRzDirectoryListBox::DriveCombo() const {
+    return driveCombo_;
+}
 
 void TRzDirectoryListBox::setFileList(TRzFileListBox* fileList) {
     if (fileList_ == fileList)
@@ -146,7 +149,9 @@ void TRzDirectoryListBox::setShowLongNames(bool show) {
     buildRows();
 }
 
-QString TRzDirectoryListBox::Directory() const { return platform::displayName(directory_); }
+QString TRzDirectoryListBox::Directory() const {
+    return platform::displayName(directory_);
+}
 
 void TRzDirectoryListBox::setDirectory(const QString& path) {
     setNativeDirectory(QFile::encodeName(path));
@@ -161,9 +166,21 @@ void TRzDirectoryListBox::setNativeDirectory(const QByteArray& path) {
     changeTo(filelists::requestedDirectory(path, platform::currentDirectoryOrRoot()));
 }
 
-void TRzDirectoryListBox::changeTo(const QByteArray& target) {
+template <typename F> void TRzDirectoryListBox::changeWith(F&& enter) {
     const Snapshot saved = snapshot();
     try {
+        enter();
+        buildRows();
+        moveFileList();
+    } catch (...) {
+        restore(saved);
+        throw;
+    }
+    emit OnChange();
+}
+
+void TRzDirectoryListBox::changeTo(const QByteArray& target) {
+    changeWith([&] {
         // Onto another volume: the drive selector selects it first, which moves Directory to
         // that volume's own current directory without rebuilding anything.
         const QByteArray root = platform::volumeOf(target).root;
@@ -182,13 +199,7 @@ void TRzDirectoryListBox::changeTo(const QByteArray& target) {
             const QScopedValueRollback inside(settingDirectory_, true);
             driveCombo_->setNativeDrive(reached);
         }
-        buildRows();
-        moveFileList();
-    } catch (...) {
-        restore(saved);
-        throw;
-    }
-    emit OnChange();
+    });
 }
 
 void TRzDirectoryListBox::switchDrive(const QByteArray& root) {
@@ -210,16 +221,7 @@ void TRzDirectoryListBox::switchDrive(const QByteArray& root) {
         enter();
         return;
     }
-    const Snapshot saved = snapshot();
-    try {
-        enter();
-        buildRows();
-        moveFileList();
-    } catch (...) {
-        restore(saved);
-        throw;
-    }
-    emit OnChange();
+    changeWith(enter);
 }
 
 void TRzDirectoryListBox::Reload() {
@@ -253,8 +255,8 @@ void TRzDirectoryListBox::buildRows() {
     }
     const int current = int(rows.size()) - 1;
     for (const QByteArray& name : filelists::readSubdirectoryNames(directory_))
-        rows.push_back({platform::displayName(name), filelists::joinPath(directory_, name),
-                        RowKind::Closed});
+        rows.push_back(
+            {platform::displayName(name), filelists::joinPath(directory_, name), RowKind::Closed});
     setRows(std::move(rows), current);
 }
 
@@ -297,7 +299,9 @@ void TRzDirectoryListBox::applyItemHeight() {
     doItemsLayout();
 }
 
-int TRzDirectoryListBox::Count() const { return int(rows_.size()); }
+int TRzDirectoryListBox::Count() const {
+    return int(rows_.size());
+}
 
 QString TRzDirectoryListBox::Item(int row) const {
     return row >= 0 && row < Count() ? rows_[size_t(row)].text : QString();

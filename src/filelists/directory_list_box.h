@@ -7,7 +7,6 @@
 #include <QListView>
 #include <QPointer>
 #include <QString>
-
 #include <vector>
 
 class TRzDriveComboBox;
@@ -120,6 +119,9 @@ private:
     void moveFileList();
     Snapshot snapshot() const;
     void restore(const Snapshot& saved);
+    // Runs enter (which moves to the new directory), rebuilds the rows and moves the file
+    // list; any failure puts everything back as it was. Reports the change on success.
+    template <typename F> void changeWith(F&& enter);
     void setRows(std::vector<Row> rows, int highlighted);
     void applyItemHeight();
 
