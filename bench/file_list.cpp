@@ -9,9 +9,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <fcntl.h>
 #include <map>
@@ -42,8 +40,8 @@ const QString& folderOf(int files) {
         } else {
             name = QStringLiteral("note_%1.%2").arg(i).arg(others[(i / 2) % 7]);
         }
-        const int fd = ::open(QFile::encodeName(dir + u'/' + name).constData(),
-                              O_CREAT | O_WRONLY, 0644);
+        const int fd =
+            ::open(QFile::encodeName(dir + u'/' + name).constData(), O_CREAT | O_WRONLY, 0644);
         if (fd >= 0)
             ::close(fd);
     }
@@ -85,8 +83,12 @@ void LsUnsorted(benchmark::State& state) {
 
 void Find27Patterns(benchmark::State& state) {
     const QString& dir = folderOf(int(state.range(0)));
-    QStringList arguments{dir, QStringLiteral("-maxdepth"), QStringLiteral("1"),
-                          QStringLiteral("-type"), QStringLiteral("f"), QStringLiteral("(")};
+    QStringList arguments{dir,
+                          QStringLiteral("-maxdepth"),
+                          QStringLiteral("1"),
+                          QStringLiteral("-type"),
+                          QStringLiteral("f"),
+                          QStringLiteral("(")};
     const QStringList patterns = browser::kAllTypesMask.split(u';');
     for (int i = 0; i < patterns.size(); ++i) {
         if (i > 0)

@@ -1,4 +1,6 @@
 // Glimra: a browser for graphics and multimedia files.
 #include "app/application.h"
 
-int main(int argc, char** argv) { return app::run(argc, argv); }
+int main(int argc, char** argv) {
+    return app::run(argc, argv);
+}

@@ -19,8 +19,9 @@ void showErrorBox(const QString& text) {
     QString shown = text;
     if (!shown.endsWith(u'.'))
         shown += u'.';
-    platform::dialogs().message(nullptr, {kApplicationTitle, shown, platform::MessageIcon::Error,
-                                          {platform::MessageButton::Ok}});
+    platform::dialogs().message(
+        nullptr,
+        {kApplicationTitle, shown, platform::MessageIcon::Error, {platform::MessageButton::Ok}});
 }
 
 } // namespace app

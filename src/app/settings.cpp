@@ -32,7 +32,8 @@ std::optional<int> parseInteger(const QString& text) {
     if (i < text.size() && text[i] == u'$') {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+    } else if (i + 1 < text.size() && text[i] == u'0' &&
+               (text[i + 1] == u'x' || text[i + 1] == u'X')) {
         base = 16;
         i += 2;
     }
@@ -96,7 +97,9 @@ bool Settings::readFlag(const SettingKey& k) const {
                     toInteger(QString::fromLatin1(k.defaultText)) != 0);
 }
 
-int Settings::readInteger(const SettingKey& k) const { return toInteger(readText(k)); }
+int Settings::readInteger(const SettingKey& k) const {
+    return toInteger(readText(k));
+}
 
 void Settings::writeText(const SettingKey& k, const QString& text) const {
     writeText(QString::fromLatin1(k.section), QString::fromLatin1(k.key), text);

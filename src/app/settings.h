@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 namespace app {
@@ -59,8 +58,7 @@ class Settings {
 public:
     explicit Settings(QString fileName = kSettingsFileName) : fileName_(std::move(fileName)) {}
 
-    QString readText(const QString& section, const QString& key,
-                     const QString& defaultText) const;
+    QString readText(const QString& section, const QString& key, const QString& defaultText) const;
     // A missing key or a text that is no integer gives defaultFlag; any non-zero value is true.
     bool readFlag(const QString& section, const QString& key, bool defaultFlag) const;
     // Reads the text and converts it strictly; raises "'%s' is not a valid integer value".

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 namespace browser {
@@ -34,8 +33,7 @@ inline std::optional<QString> maskForFilter(int displayFilter, FilterUse use) {
     case 1:
         return kGraphicMask;
     case 2:
-        return use == FilterUse::Creation ? kMultimediaMaskAtCreation
-                                          : kMultimediaMaskAfterOptions;
+        return use == FilterUse::Creation ? kMultimediaMaskAtCreation : kMultimediaMaskAfterOptions;
     default:
         return std::nullopt;
     }

@@ -1,7 +1,6 @@
 #include "browser/splitter.h"
 
 #include <QMouseEvent>
-
 #include <algorithm>
 
 TSplitter::TSplitter(QWidget* left, QWidget* parent) : QWidget(parent), left_(left) {
@@ -9,7 +8,9 @@ TSplitter::TSplitter(QWidget* left, QWidget* parent) : QWidget(parent), left_(le
     setCursor(Qt::SizeHorCursor);
 }
 
-int TSplitter::Left() const { return left_->width(); }
+int TSplitter::Left() const {
+    return left_->width();
+}
 
 void TSplitter::setLeft(int left) {
     left_->setFixedWidth(std::max(left, 0));
@@ -32,4 +33,6 @@ void TSplitter::mouseMoveEvent(QMouseEvent* event) {
     setLeft(std::clamp(wanted, kMinSize, std::max(kMinSize, room)));
 }
 
-void TSplitter::mouseReleaseEvent(QMouseEvent*) { grabX_ = -1; }
+void TSplitter::mouseReleaseEvent(QMouseEvent*) {
+    grabX_ = -1;
+}

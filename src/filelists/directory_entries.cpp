@@ -50,7 +50,9 @@ bool isAscii(const char* s, size_t n) {
     return true;
 }
 
-inline char16_t lowerAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
+inline char16_t lowerAscii(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + 32 : c;
+}
 
 // Closes the directory stream on every way out.
 struct DirCloser {
@@ -113,8 +115,7 @@ std::vector<FileRow> readFileRows(const QByteArray& dir, const MaskMatcher& mask
         const bool directory = kind == EntryKind::Directory;
         if ((hidden && !wantHidden) || (system && !wantSystem) || (directory && !wantDirectory))
             continue;
-        const bool readOnly =
-            wantReadOnly && ::faccessat(fd, entry->d_name, W_OK, AT_EACCESS) != 0;
+        const bool readOnly = wantReadOnly && ::faccessat(fd, entry->d_name, W_OK, AT_EACCESS) != 0;
         const bool listed = wantNormal || (hidden && wantHidden) || (system && wantSystem) ||
                             (directory && wantDirectory) || readOnly;
         if (!listed)

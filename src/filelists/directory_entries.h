@@ -9,7 +9,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <functional>
 #include <vector>
 
@@ -17,8 +16,8 @@ namespace filelists {
 
 // One row of a file list.
 struct FileRow {
-    QByteArray name; // the entry's name as the file system holds it
-    QString text;    // what the row shows: the name, or "[name]" for a directory
+    QByteArray name;   // the entry's name as the file system holds it
+    QString text;      // what the row shows: the name, or "[name]" for a directory
     bool ascii = true; // the name is plain ASCII (a faster comparison sorts it)
     bool directory = false;
 
@@ -36,8 +35,7 @@ bool rowLess(const FileRow& a, const FileRow& b);
 // row is added (the list shows the hourglass from then on). Raises the input/output error of
 // a directory that cannot be read; "." and ".." are entries like any other directory.
 std::vector<FileRow> readFileRows(const QByteArray& dir, const MaskMatcher& mask,
-                                  TFileType fileType,
-                                  const std::function<void()>& manyRows = {});
+                                  TFileType fileType, const std::function<void()>& manyRows = {});
 
 // The subdirectories of `dir` a directory list shows: directories (symbolic links followed)
 // that are neither hidden nor system, without "." and "..", sorted without regard to case.

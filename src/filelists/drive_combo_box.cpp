@@ -13,7 +13,6 @@
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
-
 #include <algorithm>
 
 namespace {
@@ -82,8 +81,8 @@ TRzDriveComboBox::TRzDriveComboBox(QWidget* parent)
     setItemDelegate(new DriveRowDelegate(this));
     setIconSize(QSize(16, 13));
     setAccessibleName(QStringLiteral("Volumes"));
-    itemHeight_ = filelists::driveRowHeight(filelists::textHeight(font()),
-                                            filelists::systemTextHeight());
+    itemHeight_ =
+        filelists::driveRowHeight(filelists::textHeight(font()), filelists::systemTextHeight());
     // A choice of the user, by mouse or keyboard, selects that drive.
     connect(this, &QComboBox::activated, this, [this](int row) {
         const QByteArray root = ItemRoot(row);
@@ -97,7 +96,9 @@ TRzDriveComboBox::~TRzDriveComboBox() {
         dirList_->driveCombo_ = nullptr;
 }
 
-TRzDirectoryListBox* TRzDriveComboBox::DirList() const { return dirList_; }
+TRzDirectoryListBox* TRzDriveComboBox::DirList() const {
+    return dirList_;
+}
 
 void TRzDriveComboBox::setDirList(TRzDirectoryListBox* dirList) {
     if (dirList_ == dirList)
@@ -126,9 +127,13 @@ void TRzDriveComboBox::setTextCase(TTextCase textCase) {
     buildRows();
 }
 
-QString TRzDriveComboBox::Drive() const { return platform::displayName(drive_); }
+QString TRzDriveComboBox::Drive() const {
+    return platform::displayName(drive_);
+}
 
-void TRzDriveComboBox::setDrive(const QString& root) { setNativeDrive(QFile::encodeName(root)); }
+void TRzDriveComboBox::setDrive(const QString& root) {
+    setNativeDrive(QFile::encodeName(root));
+}
 
 void TRzDriveComboBox::setNativeDrive(const QByteArray& root) {
     if (currentIndex() >= 0 && root == drive_)
@@ -193,7 +198,7 @@ void TRzDriveComboBox::changeEvent(QEvent* event) {
     QComboBox::changeEvent(event);
     if (event->type() != QEvent::FontChange)
         return;
-    itemHeight_ = filelists::driveRowHeight(filelists::textHeight(font()),
-                                            filelists::systemTextHeight());
+    itemHeight_ =
+        filelists::driveRowHeight(filelists::textHeight(font()), filelists::systemTextHeight());
     app::guarded([this] { buildRows(); });
 }

@@ -57,9 +57,9 @@ public:
         int x = r.left() + 2;
         if (list_->ShowGlyphs()) {
             const bool selected = option.state.testFlag(QStyle::State_Selected);
-            iconFor(index.row()).paint(painter, QRect(r.left() + 2, y - 1, 16, 16),
-                                       Qt::AlignLeft | Qt::AlignTop,
-                                       selected ? QIcon::Selected : QIcon::Normal);
+            iconFor(index.row())
+                .paint(painter, QRect(r.left() + 2, y - 1, 16, 16), Qt::AlignLeft | Qt::AlignTop,
+                       selected ? QIcon::Selected : QIcon::Normal);
             x = r.left() + 22;
         }
         painter->drawText(QRect(x, y, std::max(r.right() - x + 1, 0), metrics.height()),
@@ -105,7 +105,9 @@ TRzFileListBox::~TRzFileListBox() {
         dirList_->fileList_ = nullptr;
 }
 
-TRzDirectoryListBox* TRzFileListBox::DirList() const { return dirList_; }
+TRzDirectoryListBox* TRzFileListBox::DirList() const {
+    return dirList_;
+}
 
 void TRzFileListBox::setMask(const QString& mask) {
     if (mask == mask_)
@@ -126,13 +128,17 @@ void TRzFileListBox::setShowGlyphs(bool show) {
     viewport()->update();
 }
 
-QString TRzFileListBox::Directory() const { return platform::displayName(directory_); }
+QString TRzFileListBox::Directory() const {
+    return platform::displayName(directory_);
+}
 
 void TRzFileListBox::setDirectory(const QString& path) {
     moveTo(QFile::encodeName(path));
 }
 
-void TRzFileListBox::setNativeDirectory(const QByteArray& path) { moveTo(path); }
+void TRzFileListBox::setNativeDirectory(const QByteArray& path) {
+    moveTo(path);
+}
 
 void TRzFileListBox::moveTo(const QByteArray& path) {
     if (path.isEmpty() || platform::samePath(path, directory_))
@@ -182,7 +188,9 @@ void TRzFileListBox::setItemHeight(int height) {
     doItemsLayout();
 }
 
-int TRzFileListBox::Count() const { return int(model_->rows().size()); }
+int TRzFileListBox::Count() const {
+    return int(model_->rows().size());
+}
 
 QString TRzFileListBox::Item(int row) const {
     if (row < 0 || row >= Count())
@@ -196,7 +204,9 @@ QByteArray TRzFileListBox::NativeItem(int row) const {
     return model_->rows()[size_t(row)].nativeText();
 }
 
-void TRzFileListBox::Reload() { readFileNames(); }
+void TRzFileListBox::Reload() {
+    readFileNames();
+}
 
 void TRzFileListBox::readFileNames() {
     if (!windowCreated_)
@@ -205,9 +215,9 @@ void TRzFileListBox::readFileNames() {
         // A failure to enter or read the directory leaves the old rows.
         platform::setCurrentDirectory(directory_);
         BusyCursor busy;
-        std::vector<filelists::FileRow> rows = filelists::readFileRows(
-            QByteArrayLiteral("."), filelists::MaskMatcher(mask_), fileType_,
-            [&busy] { busy.show(); });
+        std::vector<filelists::FileRow> rows =
+            filelists::readFileRows(QByteArrayLiteral("."), filelists::MaskMatcher(mask_),
+                                    fileType_, [&busy] { busy.show(); });
         settingIndex_ = true;
         model_->setRows(std::move(rows));
         settingIndex_ = false;
@@ -217,8 +227,8 @@ void TRzFileListBox::readFileNames() {
 }
 
 void TRzFileListBox::applyItemHeight() {
-    itemHeight_ = filelists::fileRowHeight(filelists::textHeight(font()),
-                                           filelists::systemTextHeight());
+    itemHeight_ =
+        filelists::fileRowHeight(filelists::textHeight(font()), filelists::systemTextHeight());
     doItemsLayout();
 }
 
@@ -275,7 +285,7 @@ void TRzFileListBox::selectionChanged(const QItemSelection& selected,
     emit OnChange();
 }
 
-QItemSelectionModel::SelectionFlags
-TRzFileListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const {
+QItemSelectionModel::SelectionFlags TRzFileListBox::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const {
     return filelists::singleRowSelection(index, QListView::selectionCommand(index, event));
 }

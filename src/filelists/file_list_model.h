@@ -5,7 +5,6 @@
 #include "filelists/directory_entries.h"
 
 #include <QAbstractListModel>
-
 #include <vector>
 
 namespace filelists {

@@ -5,7 +5,9 @@
 namespace filelists {
 namespace {
 
-inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c; }
+inline char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
+}
 
 bool isAscii(std::string_view text) {
     for (char c : text)
@@ -65,7 +67,9 @@ bool unicodeGlob(const QString& name, const QString& pattern) {
 
 } // namespace
 
-QStringList maskPatterns(const QString& mask) { return mask.split(u';'); }
+QStringList maskPatterns(const QString& mask) {
+    return mask.split(u';');
+}
 
 bool matchesPattern(const QString& name, const QString& pattern) {
     return unicodeGlob(name, pattern);

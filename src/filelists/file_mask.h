@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
 #include <string_view>
 #include <vector>
 
@@ -37,9 +36,9 @@ private:
     enum class Kind { Nothing, Everything, Suffix, Exact, General };
     struct Pattern {
         Kind kind = Kind::Nothing;
-        bool ascii = true;  // the pattern is plain ASCII, so ASCII names match it byte by byte
-        std::string lower;  // ASCII patterns: the pattern (Suffix: the part after "*"), lowered
-        QString text;       // the pattern as given
+        bool ascii = true; // the pattern is plain ASCII, so ASCII names match it byte by byte
+        std::string lower; // ASCII patterns: the pattern (Suffix: the part after "*"), lowered
+        QString text;      // the pattern as given
     };
     std::vector<Pattern> patterns_;
 };

@@ -1,6 +1,5 @@
 #include "filelists/glyphs.h"
 
-
 #include <array>
 
 namespace filelists {

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <memory>
 #include <unistd.h>
 
@@ -16,7 +15,8 @@ QString readablePath(const QByteArray& native) {
         return decoded;
     static std::unique_ptr<QTemporaryDir> links;
     if (!links) {
-        links = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/glimra-XXXXXX"));
+        links =
+            std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/glimra-XXXXXX"));
         if (!links->isValid())
             return decoded;
     }

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -25,23 +24,23 @@ QHash<QByteArray, QByteArray> g_volumeDirectories; // volume root -> directory l
 // (snaps, AppImages) a desktop mounts by the dozen.
 const QSet<QString>& pseudoFileSystems() {
     static const QSet<QString> names{
-        "proc",     "sysfs",    "devtmpfs", "devpts",      "cgroup",          "cgroup2",
-        "securityfs", "debugfs", "tracefs", "pstore",      "bpf",             "mqueue",
-        "hugetlbfs", "configfs", "fusectl", "autofs",      "binfmt_misc",     "efivarfs",
-        "nsfs",     "rpc_pipefs", "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "squashfs"};
+        "proc",       "sysfs",      "devtmpfs",  "devpts",          "cgroup",      "cgroup2",
+        "securityfs", "debugfs",    "tracefs",   "pstore",          "bpf",         "mqueue",
+        "hugetlbfs",  "configfs",   "fusectl",   "autofs",          "binfmt_misc", "efivarfs",
+        "nsfs",       "rpc_pipefs", "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "squashfs"};
     return names;
 }
 
 const QSet<QString>& networkFileSystems() {
-    static const QSet<QString> names{"nfs",  "nfs4", "cifs",      "smb3",       "smbfs",
-                                     "fuse.sshfs", "9p", "davfs", "fuse.davfs2", "ceph",
-                                     "glusterfs", "fuse.glusterfs"};
+    static const QSet<QString> names{"nfs",         "nfs4",       "cifs",      "smb3",
+                                     "smbfs",       "fuse.sshfs", "9p",        "davfs",
+                                     "fuse.davfs2", "ceph",       "glusterfs", "fuse.glusterfs"};
     return names;
 }
 
 const QSet<QString>& caseInsensitiveFileSystems() {
-    static const QSet<QString> names{"vfat", "msdos", "exfat", "ntfs", "ntfs3", "cifs",
-                                     "smb3", "smbfs"};
+    static const QSet<QString> names{"vfat",  "msdos", "exfat", "ntfs",
+                                     "ntfs3", "cifs",  "smb3",  "smbfs"};
     return names;
 }
 
@@ -69,8 +68,8 @@ QByteArray unescapeMountField(const QByteArray& field) {
 bool isBelow(const QByteArray& path, const QByteArray& root) {
     if (root == "/")
         return path.startsWith('/');
-    return path == root || (path.startsWith(root) && path.size() > root.size() &&
-                            path[root.size()] == '/');
+    return path == root ||
+           (path.startsWith(root) && path.size() > root.size() && path[root.size()] == '/');
 }
 
 bool isSystemMountPoint(const QByteArray& point) {
@@ -276,6 +275,8 @@ QByteArray volumeCurrentDirectory(const QByteArray& root) {
     return g_volumeDirectories.value(root, root);
 }
 
-void forgetVolumeCurrentDirectories() { g_volumeDirectories.clear(); }
+void forgetVolumeCurrentDirectories() {
+    g_volumeDirectories.clear();
+}
 
 } // namespace platform

@@ -5,24 +5,30 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 namespace platform {
 
 // Kinds of volume, numbered as Windows' drive types (TDriveType).
-enum class DriveType { Unknown = 0, NoDrive = 1, Floppy = 2, Fixed = 3, Network = 4, CDROM = 5,
-                       RAM = 6 };
+enum class DriveType {
+    Unknown = 0,
+    NoDrive = 1,
+    Floppy = 2,
+    Fixed = 3,
+    Network = 4,
+    CDROM = 5,
+    RAM = 6
+};
 
 // One mounted volume. Paths are kept as the file system's own bytes, so names that are not
 // valid UTF-8 still reach the right directory.
 struct Volume {
-    QByteArray root;       // mount point, absolute, without a trailing "/" except for "/"
-    QString fileSystem;    // "ext4", "vfat", "nfs4" ...
-    QString source;        // mount source: a device, or the network path of a network volume
+    QByteArray root;    // mount point, absolute, without a trailing "/" except for "/"
+    QString fileSystem; // "ext4", "vfat", "nfs4" ...
+    QString source;     // mount source: a device, or the network path of a network volume
     DriveType type = DriveType::Fixed;
     bool caseInsensitive = false; // names on it are compared without regard to case
-    QString label;         // the volume label; empty when it has none or it cannot be read
+    QString label;                // the volume label; empty when it has none or it cannot be read
 
     bool operator==(const Volume&) const = default;
 };
@@ -73,6 +79,8 @@ void forgetVolumeCurrentDirectories();
 QByteArray cleanPath(const QByteArray& absolutePath);
 
 // Text of a native path or name for display; invalid UTF-8 shows as U+FFFD.
-inline QString displayName(const QByteArray& native) { return QString::fromUtf8(native); }
+inline QString displayName(const QByteArray& native) {
+    return QString::fromUtf8(native);
+}
 
 } // namespace platform

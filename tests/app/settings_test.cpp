@@ -4,7 +4,6 @@
 #include "test_env.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -8,15 +8,13 @@
 #include "filelists/file_list_box.h"
 #include "platform/screen.h"
 #include "platform/volumes.h"
+#include "qt_print.h"
 #include "test_env.h"
 
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QTemporaryDir>
-
-#include "qt_print.h"
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,8 +26,8 @@ protected:
         test::writeIni({});
         ASSERT_TRUE(folder.isValid());
         root = QDir(folder.path()).canonicalPath();
-        for (const char* name : {"a.jpg", "B.GIF", "c.wav", "D.MID", "e.rmi", "f.AVI", "g.txt",
-                                 ".hidden.png"})
+        for (const char* name :
+             {"a.jpg", "B.GIF", "c.wav", "D.MID", "e.rmi", "f.AVI", "g.txt", ".hidden.png"})
             test::writeFile(root + "/" + name, "x");
         QDir(root).mkdir("sub.png");
     }

@@ -73,8 +73,8 @@ TEST(FileRows, HourglassIsAskedForAtTheHundredAndFirstRow) {
 
 TEST(FileRows, UnusualNamesAreListedWithTheirOwnBytes) {
     test::FileTree tree;
-    const QList<QByteArray> names{"\xff\xfe.png", "with blank.png", "quote'\".png", "-dash.png",
-                                  "new\nline.png", "tab\there.png"};
+    const QList<QByteArray> names{"\xff\xfe.png", "with blank.png", "quote'\".png",
+                                  "-dash.png",    "new\nline.png",  "tab\there.png"};
     for (const QByteArray& name : names)
         tree.file(name);
     const auto rows = readFileRows(tree.root(), MaskMatcher("*.png"), ftNormal);

@@ -8,9 +8,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
-
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 namespace {
@@ -45,8 +43,9 @@ protected:
     // A volume of its own at tree's root.
     void treeIsVolume(bool caseInsensitive) {
         platform::Volume system{"/", "ext4", "/dev/vda", platform::DriveType::Fixed, false, {}};
-        platform::Volume own{tree.root(), caseInsensitive ? "vfat" : "ext4", "/dev/sdz1",
-                             platform::DriveType::Fixed, caseInsensitive, "pictures"};
+        platform::Volume own{tree.root(),     caseInsensitive ? "vfat" : "ext4",
+                             "/dev/sdz1",     platform::DriveType::Fixed,
+                             caseInsensitive, "pictures"};
         platform::setVolumesOverride(QList<platform::Volume>{system, own});
     }
     QString errorOf(const std::function<void()>& change) {
@@ -271,8 +270,8 @@ TEST_F(DirectoryList, DoubleClickOnAVanishedRowShowsTheErrorBox) {
 // that gives root's rights up.
 TEST_F(DirectoryList, UnreadableDirectoriesAreRefusedAndNothingChanges) {
     tree.dir("open");
-    tree.dir("locked");      // no entry at all
-    tree.dir("unlisted");    // may be entered, not read
+    tree.dir("locked");   // no entry at all
+    tree.dir("unlisted"); // may be entered, not read
     tree.file("open/a.jpg");
     ::chmod(tree.root().constData(), 0755);
     ::chmod(tree.path("locked").constData(), 0);
@@ -282,8 +281,8 @@ TEST_F(DirectoryList, UnreadableDirectoriesAreRefusedAndNothingChanges) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         int failures = 0;
-        if (::geteuid() == 0 && (::setresgid(65534, 65534, 65534) != 0 ||
-                                 ::setresuid(65534, 65534, 65534) != 0))
+        if (::geteuid() == 0 &&
+            (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0))
             ::_exit(90);
         try {
             dirs.setDirectory(tree.text("open"));

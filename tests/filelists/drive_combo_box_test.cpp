@@ -8,7 +8,6 @@
 #include "platform/errors.h"
 
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -163,8 +162,7 @@ TEST_F(DriveSelector, VolumeThatIsGoneFailsAndTheControlsStayTogether) {
 }
 
 TEST_F(DriveSelector, MissingDirectoryOnAnotherVolumePutsAllThreeBack) {
-    EXPECT_EQ(errorOf([&] { dirs->setDirectory(tree.text("stick/missing")); }),
-              "File not found");
+    EXPECT_EQ(errorOf([&] { dirs->setDirectory(tree.text("stick/missing")); }), "File not found");
     expectAllAt(tree.path("disk/photos"), disk.root);
     EXPECT_EQ(dirs->Item(dirs->ItemIndex()), "photos");
     // The selector reported its own change before the directory failed.

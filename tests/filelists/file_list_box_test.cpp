@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -196,8 +195,8 @@ TEST_F(FileList, HourglassEndsWithTheEnumeration) {
 }
 
 TEST_F(FileList, UnusualNamesAreListedAndSelectable) {
-    const QList<QByteArray> names{"\xff\xfe.png", "with blank.png", "quote'\".png", "-dash.png",
-                                  "new\nline.png", "[bracket].png"};
+    const QList<QByteArray> names{"\xff\xfe.png", "with blank.png", "quote'\".png",
+                                  "-dash.png",    "new\nline.png",  "[bracket].png"};
     for (const QByteArray& name : names)
         tree.file(name);
     open("*.png");

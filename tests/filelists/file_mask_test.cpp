@@ -1,13 +1,12 @@
 // Matching file names against masks, without a list.
 #include "filelists/file_mask.h"
-
 #include "qt_print.h"
 
 #include <gtest/gtest.h>
 
+using filelists::MaskMatcher;
 using filelists::maskPatterns;
 using filelists::matchesPattern;
-using filelists::MaskMatcher;
 
 namespace {
 

@@ -1,11 +1,9 @@
 // The glyph resources and the row heights computed from fonts.
 #include "filelists/glyphs.h"
 #include "filelists/row_metrics.h"
-
-#include <QFile>
-
 #include "qt_print.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,7 +17,9 @@ struct GlyphCase {
     int height;
 };
 
-void PrintTo(const GlyphCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const GlyphCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class Glyphs : public ::testing::TestWithParam<GlyphCase> {};
 

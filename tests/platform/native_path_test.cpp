@@ -5,10 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 TEST(ReadablePath, ValidNamesPassUnchangedOthersGetALink) {

@@ -1,12 +1,10 @@
 // Volumes from the system's mount table, the volume of a path, and the working directory.
 #include "platform/errors.h"
 #include "platform/volumes.h"
+#include "qt_print.h"
 
 #include <QDir>
 #include <QTemporaryDir>
-
-#include "qt_print.h"
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,22 +12,21 @@ namespace {
 using platform::DriveType;
 using platform::Volume;
 
-const QByteArray kMountInfo =
-    "22 27 0:21 / /proc rw,relatime - proc proc rw\n"
-    "24 27 0:6 / /dev rw,relatime - devtmpfs devtmpfs rw\n"
-    "27 1 254:0 / / rw,relatime - ext4 /dev/vda1 rw\n"
-    "30 27 0:27 / /run rw - tmpfs tmpfs rw\n"
-    "31 30 8:17 / /run/media/me/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
-    "32 27 8:2 / /home rw - ext4 /dev/vda2 rw\n"
-    "33 27 0:40 / /mnt/nas rw - nfs4 server:/export rw\n"
-    "34 27 0:41 / /mnt/share rw - cifs //pc/Share rw\n"
-    "35 27 11:0 / /mnt/cd ro - iso9660 /dev/sr0 ro\n"
-    "36 27 0:42 / /tmp rw - tmpfs tmpfs rw\n"
-    "37 27 8:33 / /data rw - xfs /dev/sdc1 rw\n"
-    "38 27 0:43 / /snap/core/1 ro - squashfs /dev/loop0 ro\n"
-    "39 27 254:0 /etc/hostname /etc/hostname rw - ext4 /dev/vda1 rw\n"
-    "40 27 0:44 / /mnt/windows rw - ntfs3 /dev/sdd1 rw\n"
-    "41 27 0:45 / /data rw - ext4 /dev/sde1 rw\n";
+const QByteArray kMountInfo = "22 27 0:21 / /proc rw,relatime - proc proc rw\n"
+                              "24 27 0:6 / /dev rw,relatime - devtmpfs devtmpfs rw\n"
+                              "27 1 254:0 / / rw,relatime - ext4 /dev/vda1 rw\n"
+                              "30 27 0:27 / /run rw - tmpfs tmpfs rw\n"
+                              "31 30 8:17 / /run/media/me/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
+                              "32 27 8:2 / /home rw - ext4 /dev/vda2 rw\n"
+                              "33 27 0:40 / /mnt/nas rw - nfs4 server:/export rw\n"
+                              "34 27 0:41 / /mnt/share rw - cifs //pc/Share rw\n"
+                              "35 27 11:0 / /mnt/cd ro - iso9660 /dev/sr0 ro\n"
+                              "36 27 0:42 / /tmp rw - tmpfs tmpfs rw\n"
+                              "37 27 8:33 / /data rw - xfs /dev/sdc1 rw\n"
+                              "38 27 0:43 / /snap/core/1 ro - squashfs /dev/loop0 ro\n"
+                              "39 27 254:0 /etc/hostname /etc/hostname rw - ext4 /dev/vda1 rw\n"
+                              "40 27 0:44 / /mnt/windows rw - ntfs3 /dev/sdd1 rw\n"
+                              "41 27 0:45 / /data rw - ext4 /dev/sde1 rw\n";
 
 platform::VolumeProbe fakeProbe() {
     platform::VolumeProbe probe;
@@ -54,9 +51,8 @@ TEST(MountInfo, KeepsBrowsableVolumesWithTheirKinds) {
     QList<QByteArray> roots;
     for (const Volume& v : all)
         roots << v.root;
-    EXPECT_EQ(roots, (QList<QByteArray>{"/", "/data", "/home", "/mnt/cd", "/mnt/nas",
-                                        "/mnt/share", "/mnt/windows", "/run/media/me/USB STICK",
-                                        "/tmp"}));
+    EXPECT_EQ(roots, (QList<QByteArray>{"/", "/data", "/home", "/mnt/cd", "/mnt/nas", "/mnt/share",
+                                        "/mnt/windows", "/run/media/me/USB STICK", "/tmp"}));
     EXPECT_EQ(find(all, "/").type, DriveType::Fixed);
     EXPECT_EQ(find(all, "/home").label, "Home");
     EXPECT_EQ(find(all, "/run/media/me/USB STICK").type, DriveType::Floppy);
@@ -77,10 +73,10 @@ TEST(MountInfo, KeepsBrowsableVolumesWithTheirKinds) {
 class Volumes : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::setVolumesOverride(QList<Volume>{
-            {"/", "ext4", "/dev/vda1", DriveType::Fixed, false, ""},
-            {"/mnt/usb", "vfat", "/dev/sdb1", DriveType::Floppy, true, ""},
-            {"/mnt/usb/inner", "ext4", "/dev/sdc1", DriveType::Fixed, false, ""}});
+        platform::setVolumesOverride(
+            QList<Volume>{{"/", "ext4", "/dev/vda1", DriveType::Fixed, false, ""},
+                          {"/mnt/usb", "vfat", "/dev/sdb1", DriveType::Floppy, true, ""},
+                          {"/mnt/usb/inner", "ext4", "/dev/sdc1", DriveType::Fixed, false, ""}});
     }
     void TearDown() override { platform::setVolumesOverride(std::nullopt); }
 };
@@ -112,9 +108,9 @@ TEST(WorkingDirectory, EachVolumeRemembersTheDirectoryLastEntered) {
     QTemporaryDir dir;
     const QByteArray root = QFile::encodeName(QDir(dir.path()).canonicalPath());
     QDir(dir.path()).mkpath("vol/sub");
-    platform::setVolumesOverride(QList<Volume>{{"/", "ext4", "", DriveType::Fixed, false, ""},
-                                               {root + "/vol", "ext4", "", DriveType::Fixed,
-                                                false, ""}});
+    platform::setVolumesOverride(
+        QList<Volume>{{"/", "ext4", "", DriveType::Fixed, false, ""},
+                      {root + "/vol", "ext4", "", DriveType::Fixed, false, ""}});
     platform::forgetVolumeCurrentDirectories();
     EXPECT_EQ(platform::volumeCurrentDirectory(root + "/vol"), root + "/vol");
     platform::setCurrentDirectory(root + "/vol/sub");

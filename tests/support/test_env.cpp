@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <cstdlib>
 #include <stdexcept>
 
@@ -26,7 +25,9 @@ void initPrivateHome(const QString& root) {
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-QString iniPath() { return platform::profilePath(QStringLiteral("GLIM.INI")); }
+QString iniPath() {
+    return platform::profilePath(QStringLiteral("GLIM.INI"));
+}
 
 void writeIni(const QByteArray& bytes) {
     QFile::remove(iniPath());
@@ -34,9 +35,13 @@ void writeIni(const QByteArray& bytes) {
         writeFile(iniPath(), bytes);
 }
 
-QByteArray readIni() { return readFile(iniPath()); }
+QByteArray readIni() {
+    return readFile(iniPath());
+}
 
-bool iniExists() { return QFileInfo::exists(iniPath()); }
+bool iniExists() {
+    return QFileInfo::exists(iniPath());
+}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -1,10 +1,10 @@
 // Helpers every test program shares: the private home, GLIM.INI in it, temporary folders.
 #pragma once
 
+#include "qt_print.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include "qt_print.h"
 
 namespace test {
 

@@ -4,10 +4,8 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
@@ -26,4 +24,6 @@ int main(int argc, char** argv) {
 
 // GLib, GStreamer and fontconfig keep caches for the life of the process, which the leak
 // checker reports on every exit; the address and undefined-behaviour checks stay on.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
