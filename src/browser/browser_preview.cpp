@@ -4,10 +4,12 @@
 #include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
+#include "components/picture_loader.h"
 #include "filelists/file_list_box.h"
 #include "platform/native_path.h"
 #include "viewer/full_size_window.h"
 
+#include <QFile>
 #include <QLabel>
 
 void TForm1::FileListBox1Change(QObject*) {
@@ -74,4 +76,24 @@ void TForm1::previewMedia(const QString& path, const QString& shown) {
 void TForm1::MediaPlayer1Notify(QObject*) {
     if (MediaPlayer1->Mode() == mpStopped)
         Panel1->setText(FileListBox1->SelectedPath() + QStringLiteral(" - Stopped"));
+}
+
+std::vector<components::DecodeAhead> TForm1::picturesAhead() {
+    const int row = FileListBox1->ItemIndex();
+    if (row != aheadRow_) {
+        if (row >= 0 && aheadRow_ >= 0)
+            aheadDirection_ = row > aheadRow_ ? 1 : -1;
+        aheadRow_ = row;
+    }
+    std::vector<components::DecodeAhead> ahead;
+    for (int r : components::rowsAhead(row, FileListBox1->Count(), aheadDirection_)) {
+        const QByteArray path = FileListBox1->NativePathOf(r);
+        // Sounds and videos show a placeholder picture, decoded once.
+        if (browser::isMediaFile(QFile::decodeName(path)))
+            continue;
+        ahead.push_back({path, Gvbox1->decodeHint()});
+        if (FullSizeShown)
+            ahead.push_back({path, QSize()});
+    }
+    return ahead;
 }

@@ -3,6 +3,7 @@
 #include "about/help_context.h"
 #include "about/help_viewer.h"
 #include "browser/splitter.h"
+#include "components/picture_loader.h"
 #include "filelists/directory_list_box.h"
 #include "filelists/drive_combo_box.h"
 #include "filelists/file_list_box.h"
@@ -52,6 +53,12 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     platform::centreOnScreen(this);
     // An error during creation ends creation there; the window is still shown.
     platform::guarded([this] { FormCreate(nullptr); });
+    // Every picture shown asks for its neighbours in the list to be decoded ahead.
+    components::PictureLoader::shared().setNeighbourSource([this] { return picturesAhead(); });
+}
+
+TForm1::~TForm1() {
+    components::PictureLoader::shared().setNeighbourSource({});
 }
 
 void TForm1::buildPanes() {

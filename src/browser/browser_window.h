@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -21,11 +22,16 @@ class TRzDriveComboBox;
 class TRzFileListBox;
 class TSplitter;
 
+namespace components {
+struct DecodeAhead;
+}
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     // arguments: the command line after the program name; only the first is used.
     explicit TForm1(const QStringList& arguments, QWidget* parent = nullptr);
+    ~TForm1() override;
 
     // The options, read from GLIM.INI by creation.
     settings::BrowserOptions Options;
@@ -140,10 +146,16 @@ private:
     void buildMenus();
     template <typename F> void onTriggered(QAction* action, F handler);
     void previewMedia(const QString& path, const QString& shown);
+    // The pictures to decode ahead of the selected row: its neighbours in the list at preview
+    // size, and at full size too while the full-size window follows the selection.
+    std::vector<components::DecodeAhead> picturesAhead();
     void runFileCommand(options::FileCommand command, const options::FileRules& rules);
     void readOptions();
     void readLocations();
     void enterStartDirectory();
 
     QStringList arguments_;
+    // The row the pictures ahead were last chosen for, and the direction of travel.
+    int aheadRow_ = -1;
+    int aheadDirection_ = 1;
 };

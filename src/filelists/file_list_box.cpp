@@ -175,12 +175,16 @@ QString TRzFileListBox::SelectedPath() const {
 }
 
 QByteArray TRzFileListBox::SelectedNativePath() const {
-    if (itemIndex_ < 0)
+    return NativePathOf(itemIndex_);
+}
+
+QByteArray TRzFileListBox::NativePathOf(int row) const {
+    if (row < 0 || row >= Count())
         return {};
     QByteArray path = directory_;
     if (!path.endsWith('/'))
         path += '/';
-    return path + NativeItem(itemIndex_);
+    return path + NativeItem(row);
 }
 
 void TRzFileListBox::setItemHeight(int height) {

@@ -54,6 +54,8 @@ public:
     // that are not valid UTF-8 (which SelectedPath() shows with U+FFFD).
     QString SelectedPath() const;
     QByteArray SelectedNativePath() const;
+    // The same native path for any row; empty outside the rows.
+    QByteArray NativePathOf(int row) const;
 
     // Row height in pixels, computed from the font (18 with the browser's).
     int ItemHeight() const { return itemHeight_; }

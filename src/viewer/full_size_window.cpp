@@ -6,6 +6,7 @@
 #include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
+#include "components/picture_loader.h"
 #include "filelists/file_list_box.h"
 #include "platform/error_box.h"
 #include "platform/native_path.h"
@@ -244,6 +245,8 @@ void TForm2::closeEvent(QCloseEvent* event) {
         Form1->Gvbox1->Refresh();
         Form1->FullSizeShown = false;
     }
+    // Full-size pictures of the neighbours are no longer wanted.
+    components::PictureLoader::shared().neighboursChanged();
     event->accept();
     QWidget::closeEvent(event);
 }

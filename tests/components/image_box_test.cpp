@@ -76,6 +76,7 @@ TEST_F(ImageBox, PreviewShrinksLargePicturesToFitAndCentresSmallOnes) {
     TGvbox box(Mode::Preview);
     ASSERT_EQ(box.size(), QSize(200, 200));
     box.setFileName(save("wide.png", filled(400, 100, Qt::green)));
+    box.waitForPixels();
     QImage shown = rendered(box);
     EXPECT_EQ(shown.pixelColor(100, 74), QColor(Qt::magenta));
     EXPECT_EQ(shown.pixelColor(100, 75), QColor(Qt::green));
@@ -83,6 +84,7 @@ TEST_F(ImageBox, PreviewShrinksLargePicturesToFitAndCentresSmallOnes) {
     EXPECT_EQ(shown.pixelColor(199, 125), QColor(Qt::magenta));
 
     box.setFileName(save("small.png", filled(50, 30, Qt::blue)));
+    box.waitForPixels();
     shown = rendered(box);
     EXPECT_EQ(shown.pixelColor(74, 100), QColor(Qt::magenta));
     EXPECT_EQ(shown.pixelColor(75, 85), QColor(Qt::blue));
@@ -96,6 +98,7 @@ TEST_F(ImageBox, PreviewDecodesLargePhotosReducedButReportsTheirFullSize) {
     for (const char* name : {"large.jpg", "large.png"}) {
         TGvbox box(Mode::Preview);
         box.setFileName(save(name, large));
+        box.waitForPixels();
         EXPECT_EQ(box.bmpw(), 1600) << name;
         EXPECT_EQ(box.bmph(), 1200) << name;
         EXPECT_EQ(box.shownImage().size(), QSize(200, 150)) << name;
@@ -123,6 +126,7 @@ TEST_F(ImageBox, PreviewShrinksEveryKindOfPngRowByRow) {
         const QColor expected = image.pixelColor(0, 0).toRgb();
         TGvbox box(Mode::Preview);
         box.setFileName(save(c.name, image));
+        box.waitForPixels();
         EXPECT_EQ(box.bmpw(), 1000) << c.name;
         EXPECT_EQ(box.bmpc(), c.bitsPerPixel) << c.name;
         EXPECT_EQ(box.shownImage().size(), QSize(200, 100)) << c.name;
@@ -141,6 +145,7 @@ TEST_F(ImageBox, FullSizeBoxTakesTheZoomedSizeAndKeepsEnlargedPixelsSharp) {
             checker.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     TGvbox box(Mode::FullSize);
     box.setFileName(save("checker.png", checker));
+    box.waitForPixels();
     EXPECT_EQ(box.size(), QSize(10, 10));
 
     box.setZoom(4.0f);
@@ -166,6 +171,7 @@ TEST_F(ImageBox, DrawsTheExposedCornerOfAHugeZoom) {
     picture.setPixel(1999, 1499, qRgb(255, 0, 0));
     TGvbox box(Mode::FullSize);
     box.setFileName(save("big.png", picture));
+    box.waitForPixels();
     box.setZoom(4.0f);
     ASSERT_EQ(box.size(), QSize(8000, 6000));
     QImage corner(16, 16, QImage::Format_RGB32);
@@ -184,6 +190,7 @@ TEST_F(ImageBox, SavesTheFullPictureAsQuality90JpegOnWhite) {
             picture.setPixel(x, y, qRgba(0, 0, 255, 255));
     TGvbox box(Mode::Preview);
     box.setFileName(save("half.png", picture));
+    box.waitForPixels();
     const QString target = dir.filePath("out.jpg");
     box.setJPGSaveName(target);
     EXPECT_EQ(box.JPGSaveName(), target);
@@ -207,6 +214,7 @@ TEST_F(ImageBox, FailedSaveReportsTheReasonAndLeavesTheOldFile) {
         for (int x = 0; x < 400; ++x)
             noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
     box.setFileName(save("noise.png", noise));
+    box.waitForPixels();
     try {
         box.setJPGSaveName(dir.filePath("missing/out.jpg"));
         FAIL() << "no error raised";
@@ -258,8 +266,10 @@ TEST_F(ImageBox, UnreadableFilesLeaveAnEmptyBoxAndZeroes) {
         for (const QString& path : cases) {
             TGvbox box(mode);
             box.setFileName(good);
+            box.waitForPixels();
             ASSERT_EQ(box.bmpw(), 30);
             box.setFileName(path);
+            box.waitForPixels();
             EXPECT_EQ(box.bmpw(), 0) << path.toStdString();
             EXPECT_EQ(box.bmph(), 0) << path.toStdString();
             EXPECT_EQ(box.bmpc(), 0) << path.toStdString();
@@ -322,6 +332,7 @@ TEST_F(ImageBox, ReportsFullRangeSizesAndUprightOrientedPhotos) {
     const QByteArray jpeg = fixtures::readBytes(save("plain.jpg", halves));
     TGvbox full(Mode::FullSize);
     full.setFileName(write("turned.jpg", fixtures::withExifOrientation(jpeg, 6)));
+    full.waitForPixels();
     ASSERT_EQ(full.bmpw(), 20);
     ASSERT_EQ(full.bmph(), 40);
     EXPECT_EQ(full.size(), QSize(20, 40));
@@ -343,6 +354,7 @@ TEST_F(ImageBox, AnimatedGifsAnimate) {
         fixtures::runTool("gm", {"convert", "-delay", "2", a, b, "gif:-"}, QByteArray());
     TGvbox box(Mode::FullSize);
     box.setFileName(write("anim.gif", gif));
+    box.waitForPixels();
     ASSERT_EQ(box.bmpw(), 20);
     ASSERT_TRUE(box.isAnimating());
     QSet<QRgb> seen;
@@ -355,6 +367,7 @@ TEST_F(ImageBox, AnimatedGifsAnimate) {
     EXPECT_EQ(seen.size(), 2) << "both frames were shown";
 
     box.setFileName(save("still.png", filled(5, 5, Qt::red)));
+    box.waitForPixels();
     EXPECT_FALSE(box.isAnimating());
 }
 
