@@ -82,7 +82,9 @@ void TGvbox::load(const QByteArray& nativePath, const QString& shown) {
         return;
     }
     const components::PictureKey key{*identity_, decodeHint()};
-    if (const std::optional<decoders::Picture> ready = loader_->cached(key)) {
+    // Pixels decoded ahead are shown at once. A decode that failed ahead is told the way a
+    // background failure is, after the facts: the status line reads the same either way.
+    if (const std::optional<decoders::Picture> ready = loader_->cached(key); ready && ready->ok()) {
         ::close(fd);
         loader_->release(this);
         adopt(*ready);

@@ -156,6 +156,11 @@ std::optional<decoders::Picture> PictureLoader::cachedFullSize(const FileIdentit
     return cached(PictureKey{file, QSize()});
 }
 
+bool PictureLoader::idle() {
+    std::lock_guard lock(mutex_);
+    return queue_.empty() && running_.empty();
+}
+
 std::int64_t PictureLoader::cacheBytes() {
     std::lock_guard lock(mutex_);
     return cache_.bytes();
@@ -172,9 +177,8 @@ void PictureLoader::request(const void* owner, const PictureKey& key, int fd,
 }
 
 void PictureLoader::release(const void* owner) {
-    const auto gone = std::erase_if(owners_, [owner](const Owner& o) { return o.id == owner; });
-    if (gone)
-        reconcile();
+    std::erase_if(owners_, [owner](const Owner& o) { return o.id == owner; });
+    reconcile();
 }
 
 void PictureLoader::setNeighbourSource(NeighbourSource source) {

@@ -75,7 +75,8 @@ public:
     // makes another request or is released first.
     void request(const void* owner, const PictureKey& key, int fd, const QByteArray& nativePath,
                  Delivery deliver);
-    // The owner waits for nothing any more (an empty box, or the box is going away).
+    // The owner waits for nothing any more (its picture was found decoded, the box is empty, or
+    // it is going away). The neighbours are read again, as on a request.
     void release(const void* owner);
     // Blocks until the owner's picture is decoded or timeoutMs passes, without running the
     // event loop; the picture is then handed over here instead of through its delivery.
@@ -88,6 +89,8 @@ public:
     // The decoder for every decode from now on; an empty one restores decoders::decodeOpenFile.
     void setDecoder(Decoder decoder);
 
+    // Whether no decode is queued or running.
+    bool idle();
     std::int64_t cacheBytes();
     std::int64_t capacity() const { return capacity_; }
     // How many decodes have been started, and how many of them were cancelled.
