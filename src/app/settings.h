@@ -1,6 +1,8 @@
 // The settings accessor over GLIM.INI and the one table of its keys, forms and defaults.
 #pragma once
 
+#include "platform/profile.h"
+
 #include <QString>
 #include <optional>
 
@@ -53,7 +55,10 @@ inline constexpr SettingKey NavBarTop{"Locations", "NavBarTop", "0"};
 // is no integer.
 std::optional<int> parseInteger(const QString& text);
 
-// Reads and writes GLIM.INI one key at a time; every operation opens the file anew.
+// Reads and writes GLIM.INI. One object serves one operation (a window's creation, the
+// options' OK): it reads the file once, at its first read, and answers every key from that.
+// A file that cannot be read (not a regular file, too large, unreadable) is reported once in
+// the standard error box and the defaults are used. Writes reach the file at once.
 class Settings {
 public:
     explicit Settings(QString fileName = kSettingsFileName) : fileName_(std::move(fileName)) {}
@@ -77,7 +82,10 @@ public:
     const QString& fileName() const { return fileName_; }
 
 private:
+    const platform::ProfileFile& contents() const;
+
     QString fileName_;
+    mutable std::optional<platform::ProfileFile> contents_;
 };
 
 // Raises "'%s' is not a valid integer value" unless text is an integer.

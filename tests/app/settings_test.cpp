@@ -1,10 +1,13 @@
 // The settings accessor: value forms, defaults and the errors of reads and writes.
 #include "app/settings.h"
+#include "fake_dialogs.h"
 #include "platform/errors.h"
 #include "test_env.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -81,6 +84,43 @@ TEST_F(SettingsFile, RefusedWriteRaisesAndKeepsEarlierKeys) {
         EXPECT_EQ(e.text(), "Unable to write to GLIM.INI");
     }
     EXPECT_EQ(test::readIni(), "[Options]\nStartupDir=/a\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SettingsFile, OneOperationReadsTheFileOnce) {
+    test::writeIni("[Options]\nDisplay=2\nMenu1Command=\"\"/opt/my app/viewer\"\"\n");
+    const app::Settings operation;
+    EXPECT_EQ(operation.readInteger(app::keys::Display), 2);
+    test::writeIni("[Options]\nDisplay=1\n");
+    // The operation goes on with what it read; the next one reads the file anew.
+    EXPECT_EQ(operation.readText(app::keys::Menu1Command), "\"/opt/my app/viewer\"");
+    EXPECT_EQ(app::Settings().readInteger(app::keys::Display), 1);
+    // A write is seen by the reads that follow it.
+    operation.writeText(app::keys::Menu2Command, " typed with blanks ");
+    EXPECT_EQ(operation.readText(app::keys::Menu2Command), " typed with blanks ");
+    EXPECT_EQ(operation.readInteger(app::keys::Display), 1);
+}
+
+TEST_F(SettingsFile, UnreadableFileIsReportedOnceAndTheDefaultsUsed) {
+    test::FakeDialogs dialogs;
+    EXPECT_EQ(app::Settings().readInteger(app::keys::Form1Width), 516); // a good start
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(test::iniPath()).constData()), 0);
+    EXPECT_EQ(app::Settings().readInteger(app::keys::Form1Width), 516);
+    EXPECT_TRUE(app::Settings().readFlag(app::keys::Explorer));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].caption, "Glimra Version 2.0");
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Unable to read GLIM.INI (not a regular file); the default settings are used.");
+    // Once the file is good again, a new problem is reported again.
+    test::writeIni("[Options]\nDisplay=2\n");
+    EXPECT_EQ(app::Settings().readInteger(app::keys::Display), 2);
+    test::writeIni({});
+    ASSERT_EQ(::mkfifo(QFile::encodeName(test::iniPath()).constData(), 0600), 0);
+    EXPECT_EQ(app::Settings().readInteger(app::keys::Display), 0);
+    EXPECT_EQ(dialogs.messages.size(), 2);
 }
 
 } // namespace
