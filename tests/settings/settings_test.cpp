@@ -1,7 +1,7 @@
 // The settings accessor: value forms, defaults and the errors of reads and writes.
-#include "app/settings.h"
 #include "fake_dialogs.h"
 #include "platform/errors.h"
+#include "settings/settings.h"
 #include "test_env.h"
 
 #include <QFile>
@@ -11,7 +11,7 @@
 
 namespace {
 
-using app::parseInteger;
+using settings::parseInteger;
 
 TEST(ParseInteger, AcceptsDecimalAndBothHexadecimalForms) {
     EXPECT_EQ(parseInteger("0"), 0);
@@ -40,13 +40,13 @@ protected:
         QFile::setPermissions(test::iniPath(), QFile::ReadOwner | QFile::WriteOwner);
         test::writeIni({});
     }
-    app::Settings ini;
+    settings::Settings ini;
 };
 
 TEST_F(SettingsFile, FlagsReadEveryIntegerFormAndFallBackOnBadText) {
     test::writeIni("[Options]\nExplorer=yes\nWinFileOps=0x0\nAllow_Del=2\nPrompt_Del=$0\n"
                    "Allow_Copy=0x\nPrompt_Copy=-1\n");
-    namespace k = app::keys;
+    namespace k = settings::keys;
     EXPECT_TRUE(ini.readFlag(k::Explorer));    // "yes" is no integer: the default, true
     EXPECT_FALSE(ini.readFlag(k::WinFileOps)); // 0x0 is zero
     EXPECT_TRUE(ini.readFlag(k::AllowDel));    // any non-zero value
@@ -58,10 +58,10 @@ TEST_F(SettingsFile, FlagsReadEveryIntegerFormAndFallBackOnBadText) {
 
 TEST_F(SettingsFile, IntegersAreStrict) {
     test::writeIni("[Options]\nDisplay=7\n[Locations]\nForm1Left=20\nForm1Top=Center\n");
-    EXPECT_EQ(ini.readInteger(app::keys::Display), 7);
-    EXPECT_EQ(ini.readInteger(app::keys::Form1Height), 311);
+    EXPECT_EQ(ini.readInteger(settings::keys::Display), 7);
+    EXPECT_EQ(ini.readInteger(settings::keys::Form1Height), 311);
     try {
-        ini.readInteger(app::keys::Form1Top);
+        ini.readInteger(settings::keys::Form1Top);
         FAIL() << "no error raised";
     } catch (const platform::GlimraError& e) {
         EXPECT_EQ(e.text(), "'Center' is not a valid integer value");
@@ -69,16 +69,16 @@ TEST_F(SettingsFile, IntegersAreStrict) {
 }
 
 TEST_F(SettingsFile, WritesFlagsAsOneAndZero) {
-    ini.writeFlag(app::keys::AllowDel, true);
-    ini.writeFlag(app::keys::PromptDel, false);
+    ini.writeFlag(settings::keys::AllowDel, true);
+    ini.writeFlag(settings::keys::PromptDel, false);
     EXPECT_EQ(test::readIni(), "[Options]\nAllow_Del=1\nPrompt_Del=0\n");
 }
 
 TEST_F(SettingsFile, RefusedWriteRaisesAndKeepsEarlierKeys) {
-    ini.writeText(app::keys::StartupDir, "/a");
+    ini.writeText(settings::keys::StartupDir, "/a");
     QFile::setPermissions(test::iniPath(), QFile::ReadOwner);
     try {
-        ini.writeText(app::keys::Menu1Descrip, "Editor");
+        ini.writeText(settings::keys::Menu1Descrip, "Editor");
         FAIL() << "no error raised";
     } catch (const platform::GlimraError& e) {
         EXPECT_EQ(e.text(), "Unable to write to GLIM.INI");
@@ -92,34 +92,34 @@ namespace {
 
 TEST_F(SettingsFile, OneOperationReadsTheFileOnce) {
     test::writeIni("[Options]\nDisplay=2\nMenu1Command=\"\"/opt/my app/viewer\"\"\n");
-    const app::Settings operation;
-    EXPECT_EQ(operation.readInteger(app::keys::Display), 2);
+    const settings::Settings operation;
+    EXPECT_EQ(operation.readInteger(settings::keys::Display), 2);
     test::writeIni("[Options]\nDisplay=1\n");
     // The operation goes on with what it read; the next one reads the file anew.
-    EXPECT_EQ(operation.readText(app::keys::Menu1Command), "\"/opt/my app/viewer\"");
-    EXPECT_EQ(app::Settings().readInteger(app::keys::Display), 1);
+    EXPECT_EQ(operation.readText(settings::keys::Menu1Command), "\"/opt/my app/viewer\"");
+    EXPECT_EQ(settings::Settings().readInteger(settings::keys::Display), 1);
     // A write is seen by the reads that follow it.
-    operation.writeText(app::keys::Menu2Command, " typed with blanks ");
-    EXPECT_EQ(operation.readText(app::keys::Menu2Command), " typed with blanks ");
-    EXPECT_EQ(operation.readInteger(app::keys::Display), 1);
+    operation.writeText(settings::keys::Menu2Command, " typed with blanks ");
+    EXPECT_EQ(operation.readText(settings::keys::Menu2Command), " typed with blanks ");
+    EXPECT_EQ(operation.readInteger(settings::keys::Display), 1);
 }
 
 TEST_F(SettingsFile, UnreadableFileIsReportedOnceAndTheDefaultsUsed) {
     test::FakeDialogs dialogs;
-    EXPECT_EQ(app::Settings().readInteger(app::keys::Form1Width), 516); // a good start
+    EXPECT_EQ(settings::Settings().readInteger(settings::keys::Form1Width), 516); // a good start
     ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(test::iniPath()).constData()), 0);
-    EXPECT_EQ(app::Settings().readInteger(app::keys::Form1Width), 516);
-    EXPECT_TRUE(app::Settings().readFlag(app::keys::Explorer));
+    EXPECT_EQ(settings::Settings().readInteger(settings::keys::Form1Width), 516);
+    EXPECT_TRUE(settings::Settings().readFlag(settings::keys::Explorer));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].caption, "Glimra Version 2.0");
     EXPECT_EQ(dialogs.messages[0].text,
               "Unable to read GLIM.INI (not a regular file); the default settings are used.");
     // Once the file is good again, a new problem is reported again.
     test::writeIni("[Options]\nDisplay=2\n");
-    EXPECT_EQ(app::Settings().readInteger(app::keys::Display), 2);
+    EXPECT_EQ(settings::Settings().readInteger(settings::keys::Display), 2);
     test::writeIni({});
     ASSERT_EQ(::mkfifo(QFile::encodeName(test::iniPath()).constData(), 0600), 0);
-    EXPECT_EQ(app::Settings().readInteger(app::keys::Display), 0);
+    EXPECT_EQ(settings::Settings().readInteger(settings::keys::Display), 0);
     EXPECT_EQ(dialogs.messages.size(), 2);
 }
 

@@ -1,10 +1,10 @@
-#include "app/settings.h"
+#include "settings/settings.h"
 
-#include "app/error_box.h"
+#include "platform/error_box.h"
 #include "platform/errors.h"
 #include "platform/profile.h"
 
-namespace app {
+namespace settings {
 namespace {
 
 int digitValue(QChar c, int base) {
@@ -79,7 +79,7 @@ const platform::ProfileFile& Settings::contents() const {
     if (problem != reportedProblem()) {
         reportedProblem() = problem;
         if (!problem.isEmpty())
-            showErrorBox(QStringLiteral("Unable to read %1 (%2); the default settings are used")
+            platform::showErrorBox(QStringLiteral("Unable to read %1 (%2); the default settings are used")
                              .arg(fileName_, problem));
     }
     return *contents_;
@@ -133,4 +133,4 @@ void Settings::writeFlag(const SettingKey& k, bool flag) const {
     writeFlag(QString::fromLatin1(k.section), QString::fromLatin1(k.key), flag);
 }
 
-} // namespace app
+} // namespace settings
