@@ -79,8 +79,9 @@ const platform::ProfileFile& Settings::contents() const {
     if (problem != reportedProblem()) {
         reportedProblem() = problem;
         if (!problem.isEmpty())
-            platform::showErrorBox(QStringLiteral("Unable to read %1 (%2); the default settings are used")
-                             .arg(fileName_, problem));
+            platform::showErrorBox(
+                QStringLiteral("Unable to read %1 (%2); the default settings are used")
+                    .arg(fileName_, problem));
     }
     return *contents_;
 }
