@@ -279,11 +279,25 @@ QString profilePath(const QString& fileName) {
     return base + u'/' + fileName;
 }
 
+ProfileFile::Identity ProfileFile::identityOf(const QByteArray& path) {
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0)
+        return {};
+    const auto ns = [](const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), ns(st.st_mtim),
+            ns(st.st_ctim)};
+}
+
+bool ProfileFile::unchangedOnDisk() const {
+    return identityOf(path_) == identity_;
+}
+
 ProfileFile ProfileFile::read(const QString& fileName) {
     ProfileFile file;
+    file.path_ = QFile::encodeName(profilePath(fileName));
+    file.identity_ = identityOf(file.path_);
     struct stat st {};
-    const int fd =
-        openRegular(QFile::encodeName(profilePath(fileName)), O_RDONLY, &file.problem_, &st);
+    const int fd = openRegular(file.path_, O_RDONLY, &file.problem_, &st);
     if (fd < 0)
         return file;
     const std::optional<QByteArray> bytes = readAll(fd, &file.problem_);

@@ -35,12 +35,24 @@ public:
     // reason); empty when it was read or does not exist.
     const QString& problem() const { return problem_; }
 
+    // Whether the file still is as it was read (the same inode, size and times, or still
+    // missing): a check by stat that never opens it.
+    bool unchangedOnDisk() const;
+
     // The value of [section] key, or defaultText (trimmed, cut like a value) when there is none.
     QString value(const QString& section, const QString& key, const QString& defaultText) const;
 
 private:
     QHash<QString, QString> values_; // "section\nkey", both case-folded
     QString problem_;
+    QByteArray path_;
+    // What stat told when the file was read; all zero for a missing file.
+    struct Identity {
+        quint64 device = 0, inode = 0;
+        qint64 size = 0, modified = 0, changed = 0; // times in nanoseconds
+        bool operator==(const Identity&) const = default;
+    } identity_;
+    static Identity identityOf(const QByteArray& path);
 };
 
 // Reads one value, reading the file for it.

@@ -72,7 +72,7 @@ int toInteger(const QString& text) {
 }
 
 const platform::ProfileFile& Settings::contents() const {
-    if (contents_)
+    if (contents_ && contents_->unchangedOnDisk())
         return *contents_;
     contents_ = platform::ProfileFile::read(fileName_);
     const QString& problem = contents_->problem();
@@ -102,8 +102,6 @@ int Settings::readInteger(const QString& section, const QString& key,
 }
 
 void Settings::writeText(const QString& section, const QString& key, const QString& text) const {
-    // Later reads of this operation see the file as written.
-    contents_.reset();
     if (!platform::writePrivateProfileString(section, key, text, fileName_))
         throw platform::GlimraError(QStringLiteral("Unable to write to %1").arg(fileName_));
 }
@@ -132,6 +130,21 @@ void Settings::writeText(const SettingKey& k, const QString& text) const {
 
 void Settings::writeFlag(const SettingKey& k, bool flag) const {
     writeFlag(QString::fromLatin1(k.section), QString::fromLatin1(k.key), flag);
+}
+
+void writeDefaultLocations(const Settings& ini) {
+    const auto restore = [&ini](const SettingKey& k) {
+        ini.writeText(k, QString::fromLatin1(k.defaultText));
+    };
+    restore(keys::NavBarLeft);
+    restore(keys::NavBarTop);
+    restore(keys::Form2Left);
+    restore(keys::Form2Top);
+    restore(keys::Splitter1Left);
+    ini.writeText(keys::Form1Left, kCentred);
+    ini.writeText(keys::Form1Top, kCentred);
+    restore(keys::Form1Width);
+    restore(keys::Form1Height);
 }
 
 } // namespace settings

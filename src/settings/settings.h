@@ -22,7 +22,7 @@ namespace keys {
 inline constexpr SettingKey Explorer{"Options", "Explorer", "1"};
 inline constexpr SettingKey WinFileOps{"Options", "WinFileOps", "1"};
 inline constexpr SettingKey Display{"Options", "Display", "0"};
-inline constexpr SettingKey ExecDir{"Options", "ExecDir", ""}; // default: the launch folder
+inline constexpr SettingKey ExecDir{"Options", "ExecDir", ""}; // default: defaultExecDir()
 inline constexpr SettingKey StartupDir{"Options", "StartupDir", ""};
 inline constexpr SettingKey Menu1Descrip{"Options", "Menu1Descrip", ""};
 inline constexpr SettingKey Menu1Command{"Options", "Menu1Command", ""};
@@ -50,13 +50,26 @@ inline constexpr SettingKey NavBarLeft{"Locations", "NavBarLeft", "0"};
 inline constexpr SettingKey NavBarTop{"Locations", "NavBarTop", "0"};
 } // namespace keys
 
+// Form1Left and Form1Top hold this instead of a number when the browser window opens centred.
+inline const QString kCentred = QStringLiteral("Center");
+
+// The default of a key whose default text is a decimal number, known at compile time so that
+// the windows' designed sizes come from the same table.
+constexpr int defaultNumber(const SettingKey& k) {
+    int value = 0;
+    for (const char* c = k.defaultText; *c; ++c)
+        value = value * 10 + (*c - '0');
+    return value;
+}
+
 // Converts text to a 32-bit integer: optional leading blanks and sign, then decimal digits,
 // "$" or "0x"/"0X" followed by hexadecimal digits. Anything else, or a value out of range,
 // is no integer.
 std::optional<int> parseInteger(const QString& text);
 
 // Reads and writes GLIM.INI. One object serves one operation (a window's creation, the
-// options' OK): it reads the file once, at its first read, and answers every key from that.
+// options' OK): it reads the file once and answers every key from that, reading it again only
+// when the file has changed meanwhile (its own writes included).
 // A file that cannot be read (not a regular file, too large, unreadable) is reported once in
 // the standard error box and the defaults are used. Writes reach the file at once.
 class Settings {
@@ -90,5 +103,9 @@ private:
 
 // Raises "'%s' is not a valid integer value" unless text is an integer.
 int toInteger(const QString& text);
+
+// Restore Window Locations: every key of [Locations] back to its default, with the browser
+// window centred.
+void writeDefaultLocations(const Settings& ini);
 
 } // namespace settings
