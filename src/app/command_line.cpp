@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "browser/browser_window.h"
 #include "platform/profile.h"
+#include "version.h"
 
 #include <QFileInfo>
 #include <QString>
@@ -37,7 +38,7 @@ std::optional<int> runTerminalOption(int argc, const char* const* argv, std::ost
     if (!isTerminalOption(argc, argv))
         return std::nullopt;
     if (isVersion(argv[1])) {
-        out << "Glimra Version 2.0\n";
+        out << "Glimra Version " GLIMRA_VERSION "\n";
         return 0;
     }
     const QString helpFile = helpFileInUse();

@@ -9,6 +9,7 @@
 #include "filelists/directory_list_box.h"
 #include "filelists/drive_combo_box.h"
 #include "filelists/file_list_box.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -59,7 +60,7 @@ QString defaultExecDir() {
 TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(arguments) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Glimra v2.0"));
+    setWindowTitle(QStringLiteral("Glimra v" GLIMRA_VERSION));
     buildPanes();
     // The keyboard starts in the file list, so the arrow keys step through the files at once.
     FileListBox1->setFocus();
