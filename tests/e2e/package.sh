@@ -29,8 +29,10 @@ for wanted in gstreamer1.0-plugins-bad fluid-soundfont-gm; do
     grep -qE "(^|[ ,|])$wanted( |,|$)" <<<"$recommends" ||
         fail "Recommends lacks $wanted: $recommends"
 done
-# Every dependency names a package Debian has: apt can install the package here.
-apt-get install --simulate --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
+# Every dependency names a package Debian has: apt can install the package here. A simulation
+# changes nothing, so it need not wait for another apt's lock.
+apt-get install --simulate --no-install-recommends -o Debug::NoLocking=1 "$deb" \
+    >"$work/apt.log" 2>&1 ||
     fail "apt cannot satisfy the dependencies: $(cat "$work/apt.log")"
 
 root="$work/root"
