@@ -1,8 +1,8 @@
 #include "about/about_box.h"
 
 #include "about/help_context.h"
-#include "app/window_placement.h"
-#include "version.h"
+#include "platform/version.h"
+#include "platform/window_placement.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -121,7 +121,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 
 void TAboutBox::showNonModal() {
     if (!isVisible()) {
-        app::centreOnScreen(this);
+        platform::centreOnScreen(this);
         show();
     }
     raise();

@@ -1,9 +1,9 @@
 #include "app/command_line.h"
 
-#include "app/settings.h"
 #include "browser/browser_window.h"
 #include "platform/profile.h"
-#include "version.h"
+#include "platform/version.h"
+#include "settings/settings.h"
 
 #include <QFileInfo>
 #include <QString>
@@ -22,9 +22,10 @@ bool isVersion(const char* argument) {
 
 // The help file the browser window will use: ExecDir from GLIM.INI, else the data folder.
 QString helpFileInUse() {
-    const Settings ini;
-    const QString execDir = ini.readText(QString::fromLatin1(keys::ExecDir.section),
-                                         QString::fromLatin1(keys::ExecDir.key), defaultExecDir());
+    const settings::Settings ini;
+    const QString execDir =
+        ini.readText(QString::fromLatin1(settings::keys::ExecDir.section),
+                     QString::fromLatin1(settings::keys::ExecDir.key), defaultExecDir());
     return execDir + QStringLiteral("/Glim.hlp");
 }
 
@@ -42,7 +43,7 @@ std::optional<int> runTerminalOption(int argc, const char* const* argv, std::ost
         return 0;
     }
     const QString helpFile = helpFileInUse();
-    const QString settings = platform::profilePath(kSettingsFileName);
+    const QString iniPath = platform::profilePath(settings::kSettingsFileName);
     out << "Usage: glimra [DIRECTORY]\n"
            "\n"
            "Glimra Graphic Browser: browse a folder's pictures, sounds, MIDI files and videos,\n"
@@ -55,7 +56,7 @@ std::optional<int> runTerminalOption(int argc, const char* const* argv, std::ost
            "\n"
         << "Help file: " << helpFile.toStdString()
         << (QFileInfo::exists(helpFile) ? "" : " (missing)") << '\n'
-        << "Settings:  " << settings.toStdString() << '\n';
+        << "Settings:  " << iniPath.toStdString() << '\n';
     return 0;
 }
 

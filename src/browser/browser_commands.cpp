@@ -2,12 +2,10 @@
 // the refresh on return to the program, options, help, launching and file operations.
 #include "about/about_box.h"
 #include "about/help_viewer.h"
-#include "app/application.h"
-#include "app/error_box.h"
-#include "app/settings.h"
 #include "browser/browser_window.h"
 #include "browser/jpeg_name.h"
 #include "browser/preview_text.h"
+#include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/directory_list_box.h"
@@ -15,7 +13,9 @@
 #include "options/launching.h"
 #include "options/options_dialog.h"
 #include "platform/dialogs.h"
+#include "platform/error_box.h"
 #include "platform/native_path.h"
+#include "settings/settings.h"
 #include "viewer/full_size_window.h"
 #include "viewer/nav_bar.h"
 
@@ -94,7 +94,7 @@ void TForm1::ApplicationActivate(QObject*) {
 }
 
 void TForm1::UseCurrentDirasStartup1Click(QObject*) {
-    app::Settings().writeText(app::keys::StartupDir, CurrentDir);
+    settings::Settings().writeText(settings::keys::StartupDir, CurrentDir);
     StartupDir = CurrentDir;
 }
 

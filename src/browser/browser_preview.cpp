@@ -1,7 +1,7 @@
 // The browser's preview update and the media player's completion notice.
-#include "app/application.h"
 #include "browser/browser_window.h"
 #include "browser/preview_text.h"
+#include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"

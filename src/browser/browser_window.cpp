@@ -2,14 +2,14 @@
 
 #include "about/help_context.h"
 #include "about/help_viewer.h"
-#include "app/error_box.h"
-#include "app/settings.h"
-#include "app/window_placement.h"
 #include "browser/splitter.h"
 #include "filelists/directory_list_box.h"
 #include "filelists/drive_combo_box.h"
 #include "filelists/file_list_box.h"
-#include "version.h"
+#include "platform/error_box.h"
+#include "platform/version.h"
+#include "platform/window_placement.h"
+#include "settings/settings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -65,10 +65,10 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     // The keyboard starts in the file list, so the arrow keys step through the files at once.
     FileListBox1->setFocus();
     // The designed placement: 516 x 311, centred; creation may move it.
-    app::resizeOuter(this, {kDesignedWidth, kDesignedHeight});
-    app::centreOnScreen(this);
+    platform::resizeOuter(this, {kDesignedWidth, kDesignedHeight});
+    platform::centreOnScreen(this);
     // An error during creation ends creation there; the window is still shown.
-    app::guarded([this] { FormCreate(nullptr); });
+    platform::guarded([this] { FormCreate(nullptr); });
 }
 
 void TForm1::buildPanes() {
@@ -139,17 +139,17 @@ void TForm1::buildPanes() {
     DriveComboBox1->setDirList(DirectoryListBox1);
     DirectoryListBox1->setFileList(FileListBox1);
     connect(DirectoryListBox1, &TRzDirectoryListBox::OnChange, this,
-            [this] { app::guarded([this] { DirectoryListBox1Change(DirectoryListBox1); }); });
+            [this] { platform::guarded([this] { DirectoryListBox1Change(DirectoryListBox1); }); });
     connect(FileListBox1, &TRzFileListBox::OnChange, this,
-            [this] { app::guarded([this] { FileListBox1Change(FileListBox1); }); });
+            [this] { platform::guarded([this] { FileListBox1Change(FileListBox1); }); });
     connect(FileListBox1, &TRzFileListBox::OnDblClick, this,
-            [this] { app::guarded([this] { BitBtn1Click(FileListBox1); }); });
+            [this] { platform::guarded([this] { BitBtn1Click(FileListBox1); }); });
     // Enter on a file does what a double-click does.
     for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* enter = new QShortcut(QKeySequence(key), FileListBox1);
         enter->setContext(Qt::WidgetShortcut);
         connect(enter, &QShortcut::activated, this,
-                [this] { app::guarded([this] { BitBtn1Click(FileListBox1); }); });
+                [this] { platform::guarded([this] { BitBtn1Click(FileListBox1); }); });
     }
 
     buildRightPane();
@@ -166,7 +166,7 @@ void TForm1::FormCreate(QObject*) {
     // 1. Every return to the program refreshes the lists and the preview.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive)
-            app::guarded([this] { ApplicationActivate(nullptr); });
+            platform::guarded([this] { ApplicationActivate(nullptr); });
     });
     // 2. The folder the program was started in.
     LaunchDir = QDir::currentPath();
@@ -180,8 +180,8 @@ void TForm1::FormCreate(QObject*) {
 }
 
 void TForm1::readOptions() {
-    const app::Settings ini;
-    namespace k = app::keys;
+    const settings::Settings ini;
+    namespace k = settings::keys;
     UseExplorer = ini.readFlag(k::Explorer);
     UseShellFileOps = ini.readFlag(k::WinFileOps);
     DisplayFilter = ini.readInteger(k::Display);
@@ -207,20 +207,20 @@ void TForm1::readOptions() {
 }
 
 void TForm1::readLocations() {
-    const app::Settings ini;
-    namespace k = app::keys;
+    const settings::Settings ini;
+    namespace k = settings::keys;
     Splitter1->setLeft(ini.readInteger(k::Splitter1Left));
     const QString left = ini.readText(k::Form1Left);
     const bool centred = left == QStringLiteral("Center");
     QPoint topLeft;
     if (!centred)
-        topLeft = {app::toInteger(left), ini.readInteger(k::Form1Top)};
+        topLeft = {settings::toInteger(left), ini.readInteger(k::Form1Top)};
     const QSize outer(ini.readInteger(k::Form1Width), ini.readInteger(k::Form1Height));
-    app::resizeOuter(this, outer);
+    platform::resizeOuter(this, outer);
     if (centred)
-        app::centreOnScreen(this);
+        platform::centreOnScreen(this);
     else
-        app::moveOuter(this, app::keepOnScreen(topLeft, outer));
+        platform::moveOuter(this, platform::keepOnScreen(topLeft, outer));
 }
 
 void TForm1::enterStartDirectory() {

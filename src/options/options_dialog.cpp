@@ -1,16 +1,16 @@
 #include "options/options_dialog.h"
 
 #include "about/help_context.h"
-#include "app/application.h"
-#include "app/error_box.h"
-#include "app/settings.h"
-#include "app/window_placement.h"
 #include "browser/browser_window.h"
 #include "browser/splitter.h"
+#include "browser/window_instances.h"
 #include "options/gated_tab_widget.h"
 #include "options/option_checks.h"
 #include "options/password_dialog.h"
 #include "platform/dialogs.h"
+#include "platform/error_box.h"
+#include "platform/window_placement.h"
+#include "settings/settings.h"
 #include "viewer/full_size_window.h"
 #include "viewer/nav_bar.h"
 
@@ -47,7 +47,7 @@ QLineEdit* makePasswordField(QWidget* parent) {
 // Runs a handler inside the error guard when the signal fires.
 template <typename Sender, typename Signal, typename F>
 void wire(Sender* sender, Signal signal, QObject* context, F handler) {
-    QObject::connect(sender, signal, context, [handler] { app::guarded(handler); });
+    QObject::connect(sender, signal, context, [handler] { platform::guarded(handler); });
 }
 
 } // namespace
@@ -291,11 +291,11 @@ void TPagesDlg::open() {
 
 void TPagesDlg::showEvent(QShowEvent* event) {
     if (!placed_) {
-        app::centreOnScreen(this);
+        platform::centreOnScreen(this);
         placed_ = true;
     }
     if (!event->spontaneous())
-        app::guarded([this] { FormShow(this); });
+        platform::guarded([this] { FormShow(this); });
     QDialog::showEvent(event);
 }
 
@@ -305,7 +305,7 @@ bool TPagesDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit1 && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            app::guarded([this] { Edit1Exit(Edit1); });
+            platform::guarded([this] { Edit1Exit(Edit1); });
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -350,8 +350,8 @@ void TPagesDlg::OKBtnClick(QObject*) {
 }
 
 void TPagesDlg::save() {
-    const app::Settings ini;
-    namespace k = app::keys;
+    const settings::Settings ini;
+    namespace k = settings::keys;
     ini.writeFlag(k::Explorer, RadioGroup1->ItemIndex() == 0);
     ini.writeFlag(k::WinFileOps, RadioGroup3->ItemIndex() == 0);
     if (RadioGroup2->ItemIndex() >= 0)
@@ -482,8 +482,8 @@ bool TPagesDlg::PageControl1Changing(QObject*) {
 }
 
 void TPagesDlg::BitBtn1Click(QObject*) {
-    const app::Settings ini;
-    namespace k = app::keys;
+    const settings::Settings ini;
+    namespace k = settings::keys;
     const auto number = [](int v) { return QString::number(v); };
     if (NavBarForm) {
         ini.writeText(k::NavBarLeft, number(NavBarForm->x()));
@@ -502,8 +502,8 @@ void TPagesDlg::BitBtn1Click(QObject*) {
 }
 
 void TPagesDlg::BitBtn2Click(QObject*) {
-    const app::Settings ini;
-    namespace k = app::keys;
+    const settings::Settings ini;
+    namespace k = settings::keys;
     const QString zero = QStringLiteral("0");
     ini.writeText(k::NavBarLeft, zero);
     ini.writeText(k::NavBarTop, zero);
@@ -515,10 +515,10 @@ void TPagesDlg::BitBtn2Click(QObject*) {
     ini.writeText(k::Form1Width, QStringLiteral("516"));
     ini.writeText(k::Form1Height, QStringLiteral("311"));
     if (NavBarForm)
-        app::moveOuter(NavBarForm, {0, 0});
+        platform::moveOuter(NavBarForm, {0, 0});
     if (Form2)
-        app::moveOuter(Form2, {0, 0});
+        platform::moveOuter(Form2, {0, 0});
     form_->Splitter1->setLeft(149);
-    app::resizeOuter(form_, {TForm1::kDesignedWidth, TForm1::kDesignedHeight});
-    app::centreOnScreen(form_);
+    platform::resizeOuter(form_, {TForm1::kDesignedWidth, TForm1::kDesignedHeight});
+    platform::centreOnScreen(form_);
 }

@@ -1,8 +1,8 @@
 // Creating the browser window from GLIM.INI and the command line, and its failure rule.
-#include "app/error_box.h"
 #include "browser/browser_window.h"
 #include "browser/splitter.h"
 #include "fake_dialogs.h"
+#include "platform/error_box.h"
 #include "platform/screen.h"
 #include "test_env.h"
 
@@ -89,7 +89,7 @@ TEST_F(Startup, BadIntegerIsReportedOnceAndEndsCreation) {
                    "Form1Width=800\n");
     auto form = create({folder.path()});
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].caption, app::kApplicationTitle);
+    EXPECT_EQ(dialogs.messages[0].caption, platform::kApplicationTitle);
     EXPECT_EQ(dialogs.messages[0].text, "'Center' is not a valid integer value.");
     EXPECT_EQ(dialogs.messages[0].icon, platform::MessageIcon::Error);
     // The options before the bad key were read; the rest keeps the designed values.
@@ -122,11 +122,11 @@ TEST_F(Startup, FirstArgumentWinsOverStartupDir) {
 
 TEST(ErrorBox, AddsAFullStopOnlyWhenMissing) {
     test::FakeDialogs dialogs;
-    app::showErrorBox("File not found");
-    app::showErrorBox("Done.");
+    platform::showErrorBox("File not found");
+    platform::showErrorBox("Done.");
     EXPECT_EQ(dialogs.texts(), (QStringList{"File not found.", "Done."}));
-    EXPECT_FALSE(app::guarded([] { throw std::runtime_error("boom"); }));
-    EXPECT_TRUE(app::guarded([] {}));
+    EXPECT_FALSE(platform::guarded([] { throw std::runtime_error("boom"); }));
+    EXPECT_TRUE(platform::guarded([] {}));
     EXPECT_EQ(dialogs.texts().back(), "boom.");
 }
 

@@ -1,6 +1,6 @@
 // The settings accessor: value forms, defaults and the errors of reads and writes.
-#include "app/settings.h"
 #include "platform/errors.h"
+#include "settings/settings.h"
 #include "test_env.h"
 
 #include <QFile>
@@ -8,7 +8,7 @@
 
 namespace {
 
-using app::parseInteger;
+using settings::parseInteger;
 
 TEST(ParseInteger, AcceptsDecimalAndBothHexadecimalForms) {
     EXPECT_EQ(parseInteger("0"), 0);
@@ -37,13 +37,13 @@ protected:
         QFile::setPermissions(test::iniPath(), QFile::ReadOwner | QFile::WriteOwner);
         test::writeIni({});
     }
-    app::Settings ini;
+    settings::Settings ini;
 };
 
 TEST_F(SettingsFile, FlagsReadEveryIntegerFormAndFallBackOnBadText) {
     test::writeIni("[Options]\nExplorer=yes\nWinFileOps=0x0\nAllow_Del=2\nPrompt_Del=$0\n"
                    "Allow_Copy=0x\nPrompt_Copy=-1\n");
-    namespace k = app::keys;
+    namespace k = settings::keys;
     EXPECT_TRUE(ini.readFlag(k::Explorer));    // "yes" is no integer: the default, true
     EXPECT_FALSE(ini.readFlag(k::WinFileOps)); // 0x0 is zero
     EXPECT_TRUE(ini.readFlag(k::AllowDel));    // any non-zero value
@@ -55,10 +55,10 @@ TEST_F(SettingsFile, FlagsReadEveryIntegerFormAndFallBackOnBadText) {
 
 TEST_F(SettingsFile, IntegersAreStrict) {
     test::writeIni("[Options]\nDisplay=7\n[Locations]\nForm1Left=20\nForm1Top=Center\n");
-    EXPECT_EQ(ini.readInteger(app::keys::Display), 7);
-    EXPECT_EQ(ini.readInteger(app::keys::Form1Height), 311);
+    EXPECT_EQ(ini.readInteger(settings::keys::Display), 7);
+    EXPECT_EQ(ini.readInteger(settings::keys::Form1Height), 311);
     try {
-        ini.readInteger(app::keys::Form1Top);
+        ini.readInteger(settings::keys::Form1Top);
         FAIL() << "no error raised";
     } catch (const platform::GlimraError& e) {
         EXPECT_EQ(e.text(), "'Center' is not a valid integer value");
@@ -66,16 +66,16 @@ TEST_F(SettingsFile, IntegersAreStrict) {
 }
 
 TEST_F(SettingsFile, WritesFlagsAsOneAndZero) {
-    ini.writeFlag(app::keys::AllowDel, true);
-    ini.writeFlag(app::keys::PromptDel, false);
+    ini.writeFlag(settings::keys::AllowDel, true);
+    ini.writeFlag(settings::keys::PromptDel, false);
     EXPECT_EQ(test::readIni(), "[Options]\nAllow_Del=1\nPrompt_Del=0\n");
 }
 
 TEST_F(SettingsFile, RefusedWriteRaisesAndKeepsEarlierKeys) {
-    ini.writeText(app::keys::StartupDir, "/a");
+    ini.writeText(settings::keys::StartupDir, "/a");
     QFile::setPermissions(test::iniPath(), QFile::ReadOwner);
     try {
-        ini.writeText(app::keys::Menu1Descrip, "Editor");
+        ini.writeText(settings::keys::Menu1Descrip, "Editor");
         FAIL() << "no error raised";
     } catch (const platform::GlimraError& e) {
         EXPECT_EQ(e.text(), "Unable to write to GLIM.INI");

@@ -1,9 +1,9 @@
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include "platform/errors.h"
 #include "platform/profile.h"
 
-namespace app {
+namespace settings {
 namespace {
 
 int digitValue(QChar c, int base) {
@@ -109,4 +109,4 @@ void Settings::writeFlag(const SettingKey& k, bool flag) const {
     writeFlag(QString::fromLatin1(k.section), QString::fromLatin1(k.key), flag);
 }
 
-} // namespace app
+} // namespace settings

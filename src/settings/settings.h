@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-namespace app {
+namespace settings {
 
 inline const QString kSettingsFileName = QStringLiteral("GLIM.INI");
 
@@ -83,4 +83,4 @@ private:
 // Raises "'%s' is not a valid integer value" unless text is an integer.
 int toInteger(const QString& text);
 
-} // namespace app
+} // namespace settings

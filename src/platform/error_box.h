@@ -1,13 +1,13 @@
 // The application's standard error box and the guard every handler runs in.
 #pragma once
 
-#include "version.h"
+#include "platform/version.h"
 
 #include <QString>
 #include <exception>
 #include <utility>
 
-namespace app {
+namespace platform {
 
 inline const QString kApplicationTitle = QStringLiteral("Glimra Version " GLIMRA_VERSION);
 
@@ -30,4 +30,4 @@ template <typename F> bool guarded(F&& handler) {
     return false;
 }
 
-} // namespace app
+} // namespace platform
