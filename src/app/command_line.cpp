@@ -1,8 +1,8 @@
 #include "app/command_line.h"
 
-#include "browser/browser_window.h"
 #include "platform/profile.h"
 #include "platform/version.h"
+#include "settings/browser_options.h"
 #include "settings/settings.h"
 
 #include <QFileInfo>
@@ -22,11 +22,7 @@ bool isVersion(const char* argument) {
 
 // The help file the browser window will use: ExecDir from GLIM.INI, else the data folder.
 QString helpFileInUse() {
-    const settings::Settings ini;
-    const QString execDir =
-        ini.readText(QString::fromLatin1(settings::keys::ExecDir.section),
-                     QString::fromLatin1(settings::keys::ExecDir.key), defaultExecDir());
-    return execDir + QStringLiteral("/Glim.hlp");
+    return settings::helpFileIn(settings::readExecDir(settings::Settings()));
 }
 
 } // namespace

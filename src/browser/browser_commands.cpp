@@ -42,7 +42,7 @@ void TForm1::BitBtn1Click(QObject*) {
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
     } else {
         // The sound the preview started goes on playing.
-        Form2->Gvbox1->setFileName(browser::placeholderFor(path, ExecDir));
+        Form2->Gvbox1->setFileName(browser::placeholderFor(path, Options.ExecDir));
         Form2->Panel1->setText(shown);
         Form2->resetToNaturalSize(true);
     }
@@ -95,7 +95,7 @@ void TForm1::ApplicationActivate(QObject*) {
 
 void TForm1::UseCurrentDirasStartup1Click(QObject*) {
     settings::Settings().writeText(settings::keys::StartupDir, CurrentDir);
-    StartupDir = CurrentDir;
+    Options.StartupDir = CurrentDir;
 }
 
 void TForm1::SaveWindowLocations1Click(QObject*) {
@@ -130,22 +130,22 @@ void TForm1::Contents1Click(QObject*) {
 }
 
 void TForm1::ExploreFromHere1Click(QObject*) {
-    options::exploreFromHere(this, UseExplorer, CurrentDir);
+    options::exploreFromHere(this, Options.UseExplorer, CurrentDir);
 }
 
 void TForm1::Openwith1Click(QObject*) {
-    options::openWith(this, Menu1Command, CurrentFile);
+    options::openWith(this, Options.Menu1Command, CurrentFile);
 }
 
 void TForm1::Openwith2Click(QObject*) {
-    options::openWith(this, Menu2Command, CurrentFile);
+    options::openWith(this, Options.Menu2Command, CurrentFile);
 }
 
 void TForm1::updateOpenWithItems() {
     const options::OpenWithItemState one =
-        options::openWithItemState(Menu1Descrip, Menu1Command, CurrentFile);
+        options::openWithItemState(Options.Menu1Descrip, Options.Menu1Command, CurrentFile);
     const options::OpenWithItemState two =
-        options::openWithItemState(Menu2Descrip, Menu2Command, CurrentFile);
+        options::openWithItemState(Options.Menu2Descrip, Options.Menu2Command, CurrentFile);
     Openwith1->setText(one.caption);
     Openwith1->setEnabled(one.enabled);
     Openwith2->setText(two.caption);
@@ -160,14 +160,16 @@ void TForm1::runFileCommand(options::FileCommand command, const options::FileRul
 }
 
 void TForm1::DeleteCurrentFile1Click(QObject*) {
-    runFileCommand(options::FileCommand::Delete,
-                   {AllowDel, PromptDel, SendRecycle, UseShellFileOps});
+    runFileCommand(options::FileCommand::Delete, {Options.AllowDel, Options.PromptDel,
+                                                  Options.SendRecycle, Options.UseShellFileOps});
 }
 
 void TForm1::CopyCurrentFile1Click(QObject*) {
-    runFileCommand(options::FileCommand::Copy, {AllowCopy, PromptCopy, false, UseShellFileOps});
+    runFileCommand(options::FileCommand::Copy,
+                   {Options.AllowCopy, Options.PromptCopy, false, Options.UseShellFileOps});
 }
 
 void TForm1::MoveCurrentFile1Click(QObject*) {
-    runFileCommand(options::FileCommand::Move, {AllowMove, PromptMove, false, UseShellFileOps});
+    runFileCommand(options::FileCommand::Move,
+                   {Options.AllowMove, Options.PromptMove, false, Options.UseShellFileOps});
 }

@@ -50,7 +50,7 @@ void TForm1::FileListBox1Change(QObject*) {
 void TForm1::previewMedia(const QString& path, const QString& shown) {
     // The size is read first: a file that cannot be read leaves the player untouched.
     Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-    const QString placeholder = browser::placeholderFor(path, ExecDir);
+    const QString placeholder = browser::placeholderFor(path, Options.ExecDir);
     Gvbox1->setFileName(placeholder);
     if (FullSizeShown && Form2) {
         Form2->Gvbox1->setFileName(placeholder);

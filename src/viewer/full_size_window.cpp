@@ -195,7 +195,7 @@ void TForm2::step(int delta) {
         return;
     }
     Form1->Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-    const QString placeholder = browser::placeholderFor(path, Form1->ExecDir);
+    const QString placeholder = browser::placeholderFor(path, Form1->Options.ExecDir);
     Gvbox1->setFileName(placeholder);
     Form1->Gvbox1->setFileName(placeholder);
     TMediaPlayer* player = Form1->MediaPlayer1;

@@ -98,7 +98,7 @@ TEST_F(Browser, MediaFilesPlayBehindTheirPlaceholder) {
     ASSERT_EQ(Form1->FileListBox1->Count(), 4);
     select(0);
     EXPECT_EQ(Form1->Panel1->text(), first + " - Playing");
-    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->ExecDir + "/Wave.bmp");
+    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->Options.ExecDir + "/Wave.bmp");
     EXPECT_EQ(Form1->MediaPlayer1->Mode(), mpPlaying);
     // A second sound stops the first and plays itself, then reports its end.
     select(2);
@@ -129,7 +129,7 @@ TEST_F(Browser, MidiWithoutSoundFontKeepsTheStatusLine) {
     EXPECT_EQ(dialogs.messages[0].caption, "Glimra Version 2.0");
     EXPECT_EQ(Form1->Panel1->text(), before);
     EXPECT_EQ(Form1->Panel6->text(), "FileSize:  0.0 KB");
-    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->ExecDir + "/Midi.bmp");
+    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->Options.ExecDir + "/Midi.bmp");
 }
 
 TEST_F(Browser, ReturnToTheProgramKeepsThePosition) {

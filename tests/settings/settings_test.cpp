@@ -1,10 +1,12 @@
 // The settings accessor: value forms, defaults and the errors of reads and writes.
 #include "platform/errors.h"
+#include "settings/browser_options.h"
 #include "settings/settings.h"
 #include "test_env.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <variant>
 
 namespace {
 
@@ -81,6 +83,55 @@ TEST_F(SettingsFile, RefusedWriteRaisesAndKeepsEarlierKeys) {
         EXPECT_EQ(e.text(), "Unable to write to GLIM.INI");
     }
     EXPECT_EQ(test::readIni(), "[Options]\nStartupDir=/a\n");
+}
+
+// Every option of the record has its own key: a file with every option away from its default
+// reads into a record where every member differs from a default read, and writes back the same
+// text. A row missing from the table, or two rows sharing a member, breaks one of the two.
+TEST_F(SettingsFile, BrowserOptionsTravelThroughTheKeyTableWhole) {
+    const QByteArray file = "[Options]\nExplorer=0\nWinFileOps=0\nDisplay=2\nStartupDir=/s\n"
+                            "Menu1Descrip=d1\nMenu1Command=c1\nMenu2Descrip=d2\nMenu2Command=c2\n"
+                            "Password_Protect=1\nString1=pw\nAllow_Del=1\nPrompt_Del=0\n"
+                            "Send_Recycle=0\nAllow_Copy=0\nPrompt_Copy=0\nAllow_Move=0\n"
+                            "Prompt_Move=0\n";
+    settings::BrowserOptions defaults;
+    settings::readBrowserOptions(ini, defaults);
+    EXPECT_EQ(defaults.ExecDir, settings::defaultExecDir());
+    test::writeIni(file + "ExecDir=/x\n");
+    settings::BrowserOptions read;
+    settings::readBrowserOptions(ini, read);
+    EXPECT_EQ(read.ExecDir, "/x");
+    for (const settings::BrowserOption& o : settings::kBrowserOptions)
+        std::visit([&](auto member) { EXPECT_NE(read.*member, defaults.*member) << o.key.key; },
+                   o.member);
+
+    test::writeIni({});
+    settings::writeBrowserOptions(ini, read);
+    EXPECT_EQ(test::readIni(), file) << "ExecDir is never written";
+}
+
+TEST_F(SettingsFile, BrowserOptionsStopAtABadNumberAndKeepAnUnchosenFilter) {
+    test::writeIni("[Options]\nExplorer=0\nDisplay=all\nStartupDir=/s\n");
+    settings::BrowserOptions o;
+    o.UseExplorer = true;
+    o.StartupDir = "/old";
+    EXPECT_THROW(settings::readBrowserOptions(ini, o), platform::GlimraError);
+    EXPECT_FALSE(o.UseExplorer);
+    EXPECT_EQ(o.StartupDir, "/old");
+
+    // No filter chosen: the file keeps the number it has.
+    test::writeIni("[Options]\nDisplay=7\n");
+    o.DisplayFilter = -1;
+    settings::writeBrowserOptions(ini, o);
+    EXPECT_TRUE(test::readIni().startsWith("[Options]\nDisplay=7\nExplorer=0\n"));
+}
+
+TEST_F(SettingsFile, RestoredLocationsAreTheDefaultsWithTheBrowserCentred) {
+    settings::writeDefaultLocations(ini);
+    EXPECT_EQ(test::readIni(), "[Locations]\nNavBarLeft=0\nNavBarTop=0\nForm2Left=0\nForm2Top=0\n"
+                               "Splitter1Left=149\nForm1Left=Center\nForm1Top=Center\n"
+                               "Form1Width=516\nForm1Height=311\n");
+    static_assert(settings::defaultNumber(settings::keys::Form1Width) == 516);
 }
 
 } // namespace
