@@ -25,7 +25,7 @@ for needed in libqt6widgets6 libgstreamer1.0-0 libgraphicsmagick-q16-3 \
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good; do
     grep -qE "(^|[ ,|])$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
-for wanted in gstreamer1.0-plugins-bad fluid-soundfont-gm; do
+for wanted in gstreamer1.0-plugins-bad fluid-soundfont-gm fonts-urw-base35; do
     grep -qE "(^|[ ,|])$wanted( |,|$)" <<<"$recommends" ||
         fail "Recommends lacks $wanted: $recommends"
 done
@@ -75,7 +75,8 @@ LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" 2>"$work/man.log" >"$work
     fail "man cannot show $manual"
 [ ! -s "$work/man.log" ] || fail "the manual page has faults: $(cat "$work/man.log")"
 grep -q 'GLIM.INI' "$work/man.txt" || fail "the manual page does not name GLIM.INI"
-for variable in $(grep -rhoE '"GLIMRA_[A-Z_]+"' "$source_dir/src" | tr -d '"' | sort -u); do
+# Switches for the tests alone (GLIMRA_*TEST*) are not for users.
+for variable in $(grep -rhoE '"GLIMRA_[A-Z_]+"' "$source_dir/src" | tr -d '"' | grep -v TEST | sort -u); do
     grep -qw -- "$variable" "$work/man.txt" ||
         fail "the program reads $variable, which desktop/glimra.1.in does not describe"
 done
@@ -96,33 +97,56 @@ grep -qx "Help file: $data/Glim.hlp" "$work/help.txt" ||
     fail "help file not found: $(grep '^Help file' "$work/help.txt")"
 
 # The unpacked tree's help and sound placeholder are marked, so the window can only show them
-# if it found them in this tree: a topic title of its own, a placeholder of one colour.
+# if it found them in this tree: a topic title of its own, a placeholder of one colour. A PCX
+# picture is read by the decoder helper, which must be the unpacked tree's too.
 sed -i 's/^<!-- topic 1: Browsing with Glimra -->$/<!-- topic 1: Browsing with the unpacked Glimra -->/' \
     "$data/Glim.hlp"
 grep -q 'Browsing with the unpacked Glimra' "$data/Glim.hlp" || fail "Glim.hlp has no browsing topic"
 mark='rgb(250,0,200)'
 convert -size 40x30 "xc:$mark" -type TrueColor "BMP3:$data/Wave.bmp"
-sounds="$work/sounds"
-mkdir -p "$sounds"
-sox -n -r 8000 -c 1 "$sounds/tone.wav" synth 0.5 sine 440
+files="$work/files"
+mkdir -p "$files"
+picture='rgb(20,200,230)'
+convert -size 50x20 "xc:$picture" "PCX:$files/a.pcx"
+sox -n -r 8000 -c 1 "$files/b.wav" synth 0.5 sine 440
+
+# pixels COLOUR: how many pixels of the browser window on screen have exactly that colour,
+# waiting up to ten seconds for there to be EXPECTED of them.
+pixels() {
+    local colour="$1" expected="$2" shown=0
+    for _ in $(seq 50); do
+        import -window "$win" "$work/shot.png"
+        shown=$(convert "$work/shot.png" -alpha off -fill black +opaque "$colour" -fill white \
+            -opaque "$colour" -format '%[fx:round(mean*w*h)]' info:)
+        [ "$shown" = "$expected" ] && break
+        sleep 0.2
+    done
+    echo "$shown"
+}
 
 program="$installed"
-start "$sounds"
+start "$files"
 win=$(window_with_title "Glimra v$version")
 for _ in $(seq 50); do
     [ "$(xdotool getactivewindow 2>/dev/null)" = "$win" ] && break
     xdotool windowactivate "$win" >/dev/null 2>&1 || true
     sleep 0.1
 done
-xdotool key Down # the file list has the keyboard: the sound is selected and played
-shown=0
-for _ in $(seq 50); do
-    import -window "$win" "$work/shot.png"
-    shown=$(convert "$work/shot.png" -alpha off -fill black +opaque "$mark" -fill white \
-        -opaque "$mark" -format '%[fx:round(mean*w*h)]' info:)
-    [ "$shown" = 1200 ] && break
-    sleep 0.2
+xdotool key Down # the file list has the keyboard: the picture is selected
+shown=$(pixels "$picture" 1000)
+[ "$shown" = 1000 ] || fail "the preview shows $shown pixels of the PCX picture, not 1000"
+helpers_run=""
+for child in $(pgrep -P "$pid"); do
+    helpers_run+="$(readlink "/proc/$child/exe") "
 done
+for helper in $helpers_run; do
+    [[ "$helper" == "$root/usr/libexec/glimra/"* ]] ||
+        fail "the unpacked program runs the helper $helper, not the unpacked tree's"
+done
+[ -n "$helpers_run" ] || fail "no decoder helper runs after a PCX picture was shown"
+
+xdotool key Down # the sound is selected and played
+shown=$(pixels "$mark" 1200)
 [ "$shown" = 1200 ] || fail "the preview shows $shown pixels of the unpacked placeholder, not 1200"
 
 xdotool key F1
