@@ -248,7 +248,7 @@ void TGvbox::setJPGSaveName(const QString& path) {
             decoded = loader_->cachedFullSize(*identity_);
         full = decoded ? decoded->image : decoders::decodeFile(nativeName_).image;
     }
-    components::writeJpeg(full, path);
+    components::writeJpeg(full, platform::NativePath::fromText(path));
 }
 
 void TGvbox::Refresh() {
