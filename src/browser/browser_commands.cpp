@@ -29,7 +29,7 @@ void TForm1::BitBtn1Click(QObject*) {
         links_.navBar->fullSizeWindowShown();
     // Loaded and sized first, so a hidden window appears at its new size. The sound the
     // preview started goes on playing.
-    showInFullSize(file.path, file.shown);
+    showInFullSize(file);
     if (links_.fullSize->isShown())
         links_.fullSize->raiseWindow();
     else

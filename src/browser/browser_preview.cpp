@@ -16,13 +16,14 @@ void TForm1::FileListBox1Change(QObject*) {
     const interfaces::SelectedFile file = selectedFile();
     CurrentFile = file.shown;
     if (preview::isMediaFile(file.path)) {
-        previewMedia(file.path, file.shown);
+        previewMedia(file);
         return;
     }
 
     // A picture, or no file at all. A player that is open but stopped stays open.
     stopPlaying();
-    Gvbox1->setFileName(file.path);
+    // The picture is read by its native bytes: no stand-in link is needed for odd names.
+    Gvbox1->setNativeFileName(file.native);
     if (file.path.isEmpty()) {
         Panel1->setText(preview::kNoFileLoaded);
         Panel6->setText(preview::kFileSizeEmpty);
@@ -36,29 +37,31 @@ void TForm1::FileListBox1Change(QObject*) {
     // The full-size window follows the selection even while hidden. It is loaded and sized
     // before it shows, so it appears at its new size.
     if (FullSizeShown && links_.fullSize) {
-        showInFullSize(file.path, file.shown);
+        showInFullSize(file);
         if (!file.path.isEmpty())
             links_.fullSize->showWindow();
     }
 }
 
-void TForm1::previewMedia(const QString& path, const QString& shown) {
+void TForm1::previewMedia(const interfaces::SelectedFile& file) {
     // The size is read first: a file that cannot be read leaves the player untouched.
-    showFileSize(path);
-    Gvbox1->setFileName(preview::placeholderFor(path, Options.ExecDir));
+    showFileSize(file.path);
+    Gvbox1->setFileName(preview::placeholderFor(file.path, Options.ExecDir));
     if (FullSizeShown && links_.fullSize) {
-        showInFullSize(path, shown);
+        showInFullSize(file);
         links_.fullSize->showWindow();
     }
-    playMediaFile(path, shown);
+    playMediaFile(file.path, file.shown);
 }
 
-void TForm1::showInFullSize(const QString& path, const QString& shown) {
-    if (preview::isMediaFile(path))
-        links_.fullSize->showPlaceholder(preview::placeholderFor(path, Options.ExecDir), shown);
+void TForm1::showInFullSize(const interfaces::SelectedFile& file) {
+    if (preview::isMediaFile(file.path))
+        links_.fullSize->showPlaceholder(preview::placeholderFor(file.path, Options.ExecDir),
+                                         file.shown);
     else
         links_.fullSize->showPicture(
-            path, preview::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+            file.native,
+            preview::imageStatusLine(file.shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
 }
 
 void TForm1::stopPlaying() {
@@ -97,12 +100,16 @@ void TForm1::selectRow(int row) {
 }
 
 interfaces::SelectedFile TForm1::selectedFile() const {
-    return {FileListBox1->SelectedPath(),
-            platform::readablePath(FileListBox1->SelectedNativePath())};
+    const QByteArray native = FileListBox1->SelectedNativePath();
+    return {FileListBox1->SelectedPath(), platform::readablePath(native), native};
 }
 
-void TForm1::showInPreview(const QString& path) {
-    Gvbox1->setFileName(path);
+void TForm1::showPictureInPreview(const QByteArray& nativePath) {
+    Gvbox1->setNativeFileName(nativePath);
+}
+
+void TForm1::showPlaceholderInPreview(const QString& placeholder) {
+    Gvbox1->setFileName(placeholder);
 }
 
 void TForm1::showStatus(const QString& text) {

@@ -142,7 +142,8 @@ public:
     void selectRow(int row) override;
     interfaces::SelectedFile selectedFile() const override;
     void previewSelection() override { FileListBox1Change(nullptr); }
-    void showInPreview(const QString& path) override;
+    void showPictureInPreview(const QByteArray& nativePath) override;
+    void showPlaceholderInPreview(const QString& placeholder) override;
     void showStatus(const QString& text) override;
     void showFileSize(const QString& path) override;
     void stopPlaying() override;
@@ -178,10 +179,10 @@ private:
     void buildRightPane();
     void buildMenus();
     template <typename F> void onTriggered(QAction* action, F handler);
-    void previewMedia(const QString& path, const QString& shown);
+    void previewMedia(const interfaces::SelectedFile& file);
     // Loads the full-size window with the file: a picture described by the preview's status,
     // or a media file's placeholder.
-    void showInFullSize(const QString& path, const QString& shown);
+    void showInFullSize(const interfaces::SelectedFile& file);
     void runFileCommand(options::FileCommand command, const options::FileRules& rules);
     void readOptions();
     void readLocations();

@@ -4,17 +4,20 @@
 
 #include "settings/browser_options.h"
 
+#include <QByteArray>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 
 namespace interfaces {
 
-// The file of the selected row: its name as shown, and a path the readers can open even when
-// the name is no valid UTF-8. Both are empty when no row is selected.
+// The file of the selected row: its name as shown, a path the readers can open even when the
+// name is no valid UTF-8, and the path in the file system's own bytes, which the picture boxes
+// read. All are empty when no row is selected.
 struct SelectedFile {
     QString shown;
     QString path;
+    QByteArray native;
 };
 
 // Where the browser window and its splitter stand, as GLIM.INI stores them.
@@ -34,7 +37,8 @@ public:
     virtual void previewSelection() = 0;
 
     // The preview pane: the picture box, the status line and the file-size line.
-    virtual void showInPreview(const QString& path) = 0;
+    virtual void showPictureInPreview(const QByteArray& nativePath) = 0;
+    virtual void showPlaceholderInPreview(const QString& placeholder) = 0;
     virtual void showStatus(const QString& text) = 0;
     // Raises an input/output error when the file cannot be read; the line keeps its text then.
     virtual void showFileSize(const QString& path) = 0;

@@ -159,8 +159,8 @@ void TForm2::resetToNaturalSize(bool placeholder) {
         FitToImage(1.0f);
 }
 
-void TForm2::showPicture(const QString& path, const QString& status) {
-    Gvbox1->setFileName(path);
+void TForm2::showPicture(const QByteArray& nativePath, const QString& status) {
+    Gvbox1->setNativeFileName(nativePath);
     resetToNaturalSize(false);
     Panel1->setText(status);
 }
@@ -183,20 +183,20 @@ void TForm2::step(int delta) {
     const interfaces::SelectedFile file = browser_->selectedFile();
     if (!preview::isMediaFile(file.path)) {
         browser_->stopPlaying();
-        Gvbox1->setFileName(file.path);
+        Gvbox1->setNativeFileName(file.native);
         resetToNaturalSize(false);
         // Both status lines describe the full-size box's picture.
         const QString status =
             preview::imageStatusLine(file.shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc());
         Panel1->setText(status);
-        browser_->showInPreview(file.path);
+        browser_->showPictureInPreview(file.native);
         browser_->showStatus(status);
         browser_->showFileSize(file.path);
         return;
     }
     browser_->showFileSize(file.path);
     const QString placeholder = preview::placeholderFor(file.path, browser_->options().ExecDir);
-    browser_->showInPreview(placeholder);
+    browser_->showPlaceholderInPreview(placeholder);
     showPlaceholder(placeholder, file.shown);
     browser_->playMediaFile(file.path, file.shown);
 }

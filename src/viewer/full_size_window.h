@@ -65,7 +65,7 @@ public:
     void resetToNaturalSize(bool placeholder);
 
     // What the browser asks of the window.
-    void showPicture(const QString& path, const QString& status) override;
+    void showPicture(const QByteArray& nativePath, const QString& status) override;
     void showPlaceholder(const QString& placeholder, const QString& shown) override;
     bool isShown() const override { return isVisible(); }
     void showWindow() override { show(); }

@@ -8,6 +8,7 @@
 #include "viewer/full_size_window.h"
 #include "viewer/zoom.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -34,10 +35,15 @@ public:
     interfaces::SelectedFile selectedFile() const override {
         if (row < 0)
             return {};
-        return {files[row], files[row]};
+        return {files[row], files[row], QFile::encodeName(files[row])};
     }
     void previewSelection() override { calls << "preview"; }
-    void showInPreview(const QString& path) override { calls << "box " + name(path); }
+    void showPictureInPreview(const QByteArray& nativePath) override {
+        calls << "box " + name(QFile::decodeName(nativePath));
+    }
+    void showPlaceholderInPreview(const QString& placeholder) override {
+        calls << "box " + name(placeholder);
+    }
     void showStatus(const QString& text) override { calls << "status " + text; }
     void showFileSize(const QString& path) override {
         if (sizeUnreadable)
