@@ -2,8 +2,8 @@
 // at once, a decode that fails afterwards leaves the box empty, stepping past a slow file never
 // waits for it nor shows it late, the next row is decoded ahead, and while the full-size window
 // is shown one decode serves both boxes.
+#include "app/application.h"
 #include "browser/browser_window.h"
-#include "browser/window_instances.h"
 #include "components/decoders/decode.h"
 #include "components/image_box.h"
 #include "components/picture_loader.h"
