@@ -385,6 +385,7 @@ TEST_F(ImageBox, AnAnimationLargerThanItsBudgetShowsItsFirstFrameOnly) {
     ASSERT_GT(5000LL * 4000, TGvbox::kAnimationPixels);
     TGvbox box(Mode::Preview);
     box.setFileName(write("huge-anim.gif", gif));
+    box.waitForPixels();
     EXPECT_EQ(box.bmpw(), 5000);
     EXPECT_EQ(box.bmph(), 4000);
     EXPECT_FALSE(box.shownImage().isNull());
