@@ -1,5 +1,7 @@
 #include "platform/dialogs.h"
 
+#include "platform/activation.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -111,6 +113,7 @@ public:
     }
 
     QString openFileName(QWidget* parent, const FileDialogRequest& r) override {
+        const OwnDialogScope own;
         QFileDialog dialog(parent);
         prepareFileDialog(dialog, r);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -121,6 +124,7 @@ public:
     }
 
     QString saveFileName(QWidget* parent, const FileDialogRequest& r) override {
+        const OwnDialogScope own;
         QFileDialog dialog(parent);
         prepareFileDialog(dialog, r);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
