@@ -38,6 +38,9 @@ TNavBarForm::TNavBarForm(QWidget* parent)
     setWindowTitle(QStringLiteral("Glimra NavBar"));
     setFixedSize(kClientWidth, kClientHeight);
     about::setHelpContext(this, 1);
+    // The bar is used while another Glimra window has the keyboard: its hints show on hover
+    // whichever window is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     const auto button = [this](int left, int width, const QString& icon, const QString& hint,
                                int iconSize, void (TNavBarForm::*handler)(QObject*)) {
