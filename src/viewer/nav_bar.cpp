@@ -7,6 +7,7 @@
 #include "app/window_placement.h"
 #include "browser/browser_window.h"
 #include "filelists/file_list_box.h"
+#include "platform/control_look.h"
 #include "viewer/full_size_window.h"
 #include "viewer/zoom.h"
 
@@ -65,6 +66,7 @@ TNavBarForm::TNavBarForm(QWidget* parent)
     SpeedButton8 = button(128, 31, "toggle_full_size", "Toggle Full Size Window", 16,
                           &TNavBarForm::SpeedButton8Click);
     SpeedButton8->setCheckable(true);
+    platform::showCheckedState(SpeedButton8);
     SpeedButton4 =
         button(160, 33, "previous", "Previous Image", 16, &TNavBarForm::SpeedButton4Click);
     SpeedButton5 = button(194, 33, "next", "Next Image", 16, &TNavBarForm::SpeedButton5Click);
