@@ -1,10 +1,10 @@
 // The browser window's right pane, its hidden media player and its two menus.
 #include "about/help_context.h"
-#include "app/error_box.h"
 #include "browser/browser_window.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "platform/control_look.h"
+#include "platform/error_box.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -29,7 +29,7 @@ QIcon browserIcon(const QString& name) {
 
 template <typename F> void TForm1::onTriggered(QAction* action, F handler) {
     connect(action, &QAction::triggered, this,
-            [this, handler] { app::guarded([this, handler] { (this->*handler)(nullptr); }); });
+            [this, handler] { platform::guarded([this, handler] { (this->*handler)(nullptr); }); });
 }
 
 void TForm1::buildRightPane() {
@@ -38,7 +38,7 @@ void TForm1::buildRightPane() {
     Gvbox1->setGeometry(2, 2, 200, 200);
     Gvbox1->setFocusPolicy(Qt::NoFocus);
     connect(Gvbox1, &TGvbox::clicked, this,
-            [this] { app::guarded([this] { Gvbox1Click(Gvbox1); }); });
+            [this] { platform::guarded([this] { Gvbox1Click(Gvbox1); }); });
 
     using Handler = void (TForm1::*)(QObject*);
     int left = 4;
@@ -53,8 +53,9 @@ void TForm1::buildRightPane() {
         b->setGeometry(left, 206, 36, 28);
         b->setFocusPolicy(Qt::NoFocus);
         left += 40;
-        connect(b, &QToolButton::clicked, this,
-                [this, handler, b] { app::guarded([this, handler, b] { (this->*handler)(b); }); });
+        connect(b, &QToolButton::clicked, this, [this, handler, b] {
+            platform::guarded([this, handler, b] { (this->*handler)(b); });
+        });
         return b;
     };
     SpeedButton1 = button(QStringLiteral("SpeedButton1"), QStringLiteral("toggle_navbar"),
@@ -78,7 +79,7 @@ void TForm1::buildRightPane() {
     MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
     MediaPlayer1->hide();
     connect(MediaPlayer1, &TMediaPlayer::OnNotify, this,
-            [this] { app::guarded([this] { MediaPlayer1Notify(MediaPlayer1); }); });
+            [this] { platform::guarded([this] { MediaPlayer1Notify(MediaPlayer1); }); });
 }
 
 void TForm1::buildMenus() {

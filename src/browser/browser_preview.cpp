@@ -1,7 +1,7 @@
 // The browser's preview update and the media player's completion notice.
-#include "app/application.h"
 #include "browser/browser_window.h"
 #include "browser/preview_text.h"
+#include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
@@ -24,7 +24,8 @@ void TForm1::FileListBox1Change(QObject*) {
     // A picture, or no file at all. A player that is open but stopped stays open.
     if (MediaPlayer1->Mode() == mpPlaying)
         MediaPlayer1->Close();
-    Gvbox1->setFileName(path);
+    // The picture is read by its native bytes: no stand-in link is needed for odd names.
+    Gvbox1->setNativeFileName(FileListBox1->SelectedNativePath());
     if (path.isEmpty()) {
         Panel1->setText(browser::kNoFileLoaded);
         Panel6->setText(browser::kFileSizeEmpty);
@@ -38,7 +39,7 @@ void TForm1::FileListBox1Change(QObject*) {
     // The full-size window follows the selection even while hidden. It is loaded and sized
     // before it shows, so it appears at its new size.
     if (FullSizeShown && Form2) {
-        Form2->Gvbox1->setFileName(path);
+        Form2->Gvbox1->setNativeFileName(FileListBox1->SelectedNativePath());
         Form2->resetToNaturalSize(false);
         Form2->Panel1->setText(
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
@@ -50,7 +51,7 @@ void TForm1::FileListBox1Change(QObject*) {
 void TForm1::previewMedia(const QString& path, const QString& shown) {
     // The size is read first: a file that cannot be read leaves the player untouched.
     Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-    const QString placeholder = browser::placeholderFor(path, ExecDir);
+    const QString placeholder = browser::placeholderFor(path, Options.ExecDir);
     Gvbox1->setFileName(placeholder);
     if (FullSizeShown && Form2) {
         Form2->Gvbox1->setFileName(placeholder);

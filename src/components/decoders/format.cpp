@@ -1,6 +1,5 @@
 #include "components/decoders/format.h"
 
-#include <QFileInfo>
 #include <cstring>
 
 namespace decoders {
@@ -41,8 +40,7 @@ Format bySignature(const QByteArray& h) {
     return Format::Unknown;
 }
 
-Format byExtension(const QString& path) {
-    const QString ext = QFileInfo(path).suffix().toLower();
+Format byExtension(const QByteArray& ext) {
     static const struct {
         const char* ext;
         Format format;
@@ -59,21 +57,28 @@ Format byExtension(const QString& path) {
         {"tga", Format::Tga},
     };
     for (const auto& row : table)
-        if (ext == QLatin1String(row.ext))
+        if (ext == row.ext)
             return row.format;
     return Format::Unknown;
 }
 
 } // namespace
 
-Format detectFormat(const QByteArray& head, const QString& path) {
+QByteArray extensionOf(const QByteArray& name) {
+    const qsizetype slash = name.lastIndexOf('/');
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot > slash + 1 ? name.mid(dot + 1).toLower() : QByteArray();
+}
+
+Format detectFormat(const QByteArray& head, const QByteArray& name) {
     const Format signed_ = bySignature(head);
     if (signed_ != Format::Unknown)
         return signed_;
     // ".rle" is both Windows' run-length bitmap (signed "BM") and Utah RLE (signed above); an
     // unsigned ".rle" is neither.
-    const Format named = byExtension(path);
-    if (named == Format::Bmp && QFileInfo(path).suffix().compare("rle", Qt::CaseInsensitive) == 0)
+    const QByteArray ext = extensionOf(name);
+    const Format named = byExtension(ext);
+    if (named == Format::Bmp && ext == "rle")
         return Format::Unknown;
     return named;
 }

@@ -32,6 +32,11 @@ bool sizeAcceptable(std::int64_t width, std::int64_t height);
 // least the size at which it fits the hint box (1 when no hint or the picture already fits).
 int reductionFor(QSize picture, QSize hint);
 
+// The picture reduced by r in each direction (whole blocks of r x r averaged). 1-bit, 8-bit
+// and grey pictures are averaged through their palette straight into the 32-bit result, never
+// converted whole to 32 bits first.
+QImage shrinkByBlocks(const QImage& image, int r);
+
 // Fills in the facts common to every decoder and shrinks the pixels to the hint box when they
 // are still much larger than needed.
 Picture finish(QImage image, int bitsPerPixel, QSize hint, bool animated = false);
