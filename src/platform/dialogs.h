@@ -2,6 +2,8 @@
 // back every message shown.
 #pragma once
 
+#include "platform/native_path.h"
+
 #include <QList>
 #include <QString>
 #include <memory>
@@ -69,6 +71,13 @@ void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 // The message box the real dialogs run for a request: plain text, the request's icon and
 // buttons, at least as wide as its caption needs (it is never maximized: it has a fixed size).
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const MessageRequest& request);
+
+// The path a file dialog returned, in the file system's bytes. A dialog shows and returns text,
+// so a folder or a proposed name that is not valid UTF-8 comes back with U+FFFD in it: when the
+// chosen folder reads as `folder` does, folder's exact bytes are used, and when the chosen name
+// reads as `proposedName` does, the proposal's exact bytes. Empty when chosen is empty.
+NativePath chosenPath(const QString& chosen, const NativePath& folder,
+                      const QByteArray& proposedName);
 
 // Turns "Description|*.a;*.b|Other|*" into Qt's "Description (*.a *.b);;Other (*)".
 QString qtFilter(const QString& filter);
