@@ -116,12 +116,12 @@ void enterSandbox(int socket) {
         rule(SCMP_ACT_ERRNO(EACCES), call);
     // No changes to files by name.
     for (int call :
-         {SCMP_SYS(unlink), SCMP_SYS(unlinkat), SCMP_SYS(rename), SCMP_SYS(renameat),
-          SCMP_SYS(renameat2), SCMP_SYS(mkdir), SCMP_SYS(mkdirat), SCMP_SYS(rmdir), SCMP_SYS(link),
-          SCMP_SYS(linkat), SCMP_SYS(symlink), SCMP_SYS(symlinkat), SCMP_SYS(chmod),
-          SCMP_SYS(fchmodat), SCMP_SYS(chown), SCMP_SYS(lchown), SCMP_SYS(fchownat),
-          SCMP_SYS(truncate), SCMP_SYS(mknod), SCMP_SYS(mknodat), SCMP_SYS(chdir),
-          SCMP_SYS(chroot), SCMP_SYS(mount), SCMP_SYS(umount2)})
+         {SCMP_SYS(unlink),    SCMP_SYS(unlinkat), SCMP_SYS(rename),  SCMP_SYS(renameat),
+          SCMP_SYS(renameat2), SCMP_SYS(mkdir),    SCMP_SYS(mkdirat), SCMP_SYS(rmdir),
+          SCMP_SYS(link),      SCMP_SYS(linkat),   SCMP_SYS(symlink), SCMP_SYS(symlinkat),
+          SCMP_SYS(chmod),     SCMP_SYS(fchmodat), SCMP_SYS(chown),   SCMP_SYS(lchown),
+          SCMP_SYS(fchownat),  SCMP_SYS(truncate), SCMP_SYS(mknod),   SCMP_SYS(mknodat),
+          SCMP_SYS(chdir),     SCMP_SYS(chroot),   SCMP_SYS(mount),   SCMP_SYS(umount2)})
         rule(SCMP_ACT_ERRNO(EACCES), call);
     // Signals to itself only (the program is not to be touched).
     const scmp_datum_t self = scmp_datum_t(::getpid());

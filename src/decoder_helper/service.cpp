@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "browser/preview_text.h"
+#include "preview/preview_text.h"
 
 #include "platform/errors.h"
 
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace browser {
+namespace preview {
 
 QString upperExtension(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
@@ -76,4 +76,4 @@ qint64 fileLength(const QString& path) {
     return st.st_size;
 }
 
-} // namespace browser
+} // namespace preview

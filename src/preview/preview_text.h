@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <QString>
 
-namespace browser {
+namespace preview {
 
 inline const QString kNoFileLoaded = QStringLiteral("No File Loaded.");
 inline const QString kFileSizeEmpty = QStringLiteral("FileSize:");
@@ -32,4 +32,4 @@ QString placeholderFor(const QString& path, const QString& execDir);
 // opened for reading.
 qint64 fileLength(const QString& path);
 
-} // namespace browser
+} // namespace preview
