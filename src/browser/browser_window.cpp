@@ -8,6 +8,7 @@
 #include "filelists/directory_list_box.h"
 #include "filelists/drive_combo_box.h"
 #include "filelists/file_list_box.h"
+#include "platform/activation.h"
 #include "platform/error_box.h"
 #include "platform/version.h"
 #include "platform/window_placement.h"
@@ -158,11 +159,11 @@ void TForm1::buildPanes() {
 }
 
 void TForm1::FormCreate(QObject*) {
-    // 1. Every return to the program refreshes the lists and the preview.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
-        if (s == Qt::ApplicationActive)
-            platform::guarded([this] { ApplicationActivate(nullptr); });
-    });
+    // 1. Every return from another program refreshes the lists and the preview; focus moving
+    // between Glimra's own windows (the video's included) is no return.
+    auto* activation = new platform::ActivationWatch(this);
+    connect(activation, &platform::ActivationWatch::returned, this,
+            [this] { platform::guarded([this] { ApplicationActivate(nullptr); }); });
     // 2. The folder the program was started in.
     LaunchDir = QDir::currentPath();
     // 3.-6. The settings file is opened anew by every read.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "filelists/directory_entries.h"
+#include "filelists/list_rows.h"
 #include "filelists/list_types.h"
 
 #include <QByteArray>
@@ -79,6 +80,9 @@ public:
     // read and nothing is raised, and the first showing reads the rows.
     bool HandleAllocated() const { return windowCreated_; }
 
+    // How wide the rows drawn so far are; the list scrolls sideways that far.
+    filelists::RowExtent& rowExtent() { return rowExtent_; }
+
 signals:
     // The user changed the selection, or the rows were re-read.
     void OnChange();
@@ -114,4 +118,5 @@ private:
     bool windowCreated_ = false;
     bool settingIndex_ = false; // a selection made by the program raises nothing
     QPointer<TRzDirectoryListBox> dirList_;
+    filelists::RowExtent rowExtent_{this};
 };

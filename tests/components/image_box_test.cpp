@@ -59,7 +59,9 @@ TEST(ImageBoxGeometry, FitsShrinksAndMapsExposedRectangles) {
     EXPECT_EQ(fitInBox({}, {200, 200}), QSize());
 
     using components::zoomedSize;
-    EXPECT_EQ(zoomedSize({101, 101}, 0.5), QSize(51, 51));
+    EXPECT_EQ(zoomedSize({101, 101}, 0.5), QSize(50, 50)) << "halves to even, as the window";
+    EXPECT_EQ(zoomedSize({101, 101}, 1.5), QSize(152, 152));
+    EXPECT_EQ(zoomedSize({103, 103}, 0.5), QSize(52, 52));
     EXPECT_EQ(zoomedSize({6000, 4000}, 4.0), QSize(24000, 16000));
     EXPECT_EQ(zoomedSize({3, 3}, 0.25), QSize(1, 1));
 
