@@ -71,6 +71,8 @@ QSize claimedSize(const QByteArray& head, Format format) {
         const int w = r.u16le(), h = r.u16le();
         return r.failed() ? QSize() : QSize(w, h);
     }
+    if (!head.startsWith("BM")) // a DIB without its file header: GraphicsMagick reads it
+        return {};
     r.seek(14);
     if (r.u32le() == 12) {
         const int w = r.u16le(), h = r.u16le();
@@ -153,7 +155,8 @@ Picture decodeOpened(int fd, const QByteArray& name, const DecodeOptions& option
     const QSize claimed = claimedSize(head, format);
     const bool modest = claimed.isValid() && std::int64_t(claimed.width()) * claimed.height() <=
                                                  route.inProcessUpToPixels;
-    if (modest && factsOnly) {
+    // The facts come from the header whatever the size: only the pixels go to the helper.
+    if (claimed.isValid() && factsOnly) {
         file.seek(0);
         QImageReader reader(&file, format == Format::Gif ? "gif" : "bmp");
         Picture p;
