@@ -67,6 +67,8 @@ constexpr std::int64_t kInProcessCoefficientBytes = 128ll << 20;
 QSize claimedSize(const QByteArray& head, Format format) {
     ByteReader r(head);
     if (format == Format::Gif) {
+        if (!head.startsWith("GIF8")) // named .gif, but no GIF inside
+            return {};
         r.seek(6);
         const int w = r.u16le(), h = r.u16le();
         return r.failed() ? QSize() : QSize(w, h);
@@ -157,6 +159,8 @@ Picture decodeOpened(int fd, const QByteArray& name, const DecodeOptions& option
                                                  route.inProcessUpToPixels;
     // The facts come from the header whatever the size: only the pixels go to the helper.
     if (claimed.isValid() && factsOnly) {
+        if (!sizeAcceptable(claimed.width(), claimed.height()))
+            return failure(QStringLiteral("picture too large"));
         file.seek(0);
         QImageReader reader(&file, format == Format::Gif ? "gif" : "bmp");
         Picture p;
