@@ -37,7 +37,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 void allowLargeQtReads() {
     static const bool limitSet = [] {
         // The budget checks come first; Qt's own guard would refuse pictures well below them.
-        QImageReader::setAllocationLimit(int(kMaxPixels * 4 / (1024 * 1024)) + 1);
+        QImageReader::setAllocationLimit(int(kMaxPixels * 4 / (qint64{1024} * 1024)) + 1);
         return true;
     }();
     (void)limitSet;
