@@ -232,6 +232,7 @@ void PictureLoader::reconcile() {
     {
         std::lock_guard lock(mutex_);
         std::vector<PictureKey> keys;
+        keys.reserve(wants.size());
         for (const Want& w : wants)
             keys.push_back(w.key);
         cache_.setWanted(keys);
@@ -391,7 +392,9 @@ void PictureLoader::deliverReady() {
         std::lock_guard lock(mutex_);
         ready.swap(ready_);
     }
-    for (auto& [key, picture] : ready) {
+    for (auto& [readyKey, picture] : ready) {
+        // A lambda may not capture a structured binding in every compiler (clang 14).
+        const PictureKey& key = readyKey;
         const auto waiting = [&key](const Owner& o) { return o.key == key && o.waiting(); };
         for (auto owner = std::find_if(owners_.begin(), owners_.end(), waiting);
              owner != owners_.end();
