@@ -13,6 +13,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImageReader>
 #include <QLabel>
 #include <chrono>
 #include <map>
@@ -171,6 +172,24 @@ TEST_F(BackgroundDecode, WhileTheFullSizeWindowIsShownEachPictureIsDecodedOnce) 
         EXPECT_TRUE(hints.front().isEmpty()) << name << " was decoded at full size";
     }
     EXPECT_TRUE(decodesOf("p1.png").empty()) << "p1 was decoded ahead before the step";
+}
+
+TEST_F(BackgroundDecode, SaveAsJpegWaitsForThePixelsAndWritesTheWholePicture) {
+    watchDecodes(); // the slow file keeps its pixels away for a while
+    filled("a_slow.png", {600, 400}, QColor(30, 160, 90));
+    start();
+    select(0);
+    ASSERT_TRUE(Form1->Gvbox1->pixelsPending());
+    dialogs.fileAnswers = {path("saved.jpg")};
+    Form1->SaveasJPEG1Click(nullptr);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    QImageReader reader(path("saved.jpg"));
+    const QImage saved = reader.read();
+    ASSERT_EQ(saved.size(), QSize(600, 400)) << "the whole picture, not the preview's pixels";
+    const QColor centre = saved.pixelColor(300, 200);
+    EXPECT_NEAR(centre.red(), 30, 4);
+    EXPECT_NEAR(centre.green(), 160, 4);
+    EXPECT_NEAR(centre.blue(), 90, 4);
 }
 
 } // namespace
