@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "browser/browser_window.h"
 #include "browser/jpeg_name.h"
+#include "browser/media_picture.h"
 #include "browser/preview_text.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
@@ -42,9 +43,9 @@ void TForm1::BitBtn1Click(QObject*) {
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
     } else {
         // The sound the preview started goes on playing.
-        Form2->Gvbox1->setFileName(browser::placeholderFor(path, ExecDir));
+        const bool placeholder = browser::showMediaPicture(*Form2->Gvbox1, path, ExecDir);
         Form2->Panel1->setText(shown);
-        Form2->resetToNaturalSize(true);
+        Form2->resetToNaturalSize(placeholder);
     }
     if (Form2->isVisible())
         Form2->raise();

@@ -1,6 +1,7 @@
 // The browser's preview update and the media player's completion notice.
 #include "app/application.h"
 #include "browser/browser_window.h"
+#include "browser/media_picture.h"
 #include "browser/preview_text.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
@@ -50,12 +51,11 @@ void TForm1::FileListBox1Change(QObject*) {
 void TForm1::previewMedia(const QString& path, const QString& shown) {
     // The size is read first: a file that cannot be read leaves the player untouched.
     Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-    const QString placeholder = browser::placeholderFor(path, ExecDir);
-    Gvbox1->setFileName(placeholder);
+    browser::showMediaPicture(*Gvbox1, path, ExecDir);
     if (FullSizeShown && Form2) {
-        Form2->Gvbox1->setFileName(placeholder);
+        const bool placeholder = browser::showMediaPicture(*Form2->Gvbox1, path, ExecDir);
         Form2->Panel1->setText(shown);
-        Form2->resetToNaturalSize(true);
+        Form2->resetToNaturalSize(placeholder);
         Form2->show();
     }
     if (MediaPlayer1->Mode() == mpPlaying) {

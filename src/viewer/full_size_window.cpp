@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "app/window_placement.h"
 #include "browser/browser_window.h"
+#include "browser/media_picture.h"
 #include "browser/preview_text.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
@@ -194,15 +195,14 @@ void TForm2::step(int delta) {
         return;
     }
     Form1->Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-    const QString placeholder = browser::placeholderFor(path, Form1->ExecDir);
-    Gvbox1->setFileName(placeholder);
-    Form1->Gvbox1->setFileName(placeholder);
+    const bool placeholder = browser::showMediaPicture(*Gvbox1, path, Form1->ExecDir);
+    browser::showMediaPicture(*Form1->Gvbox1, path, Form1->ExecDir);
     TMediaPlayer* player = Form1->MediaPlayer1;
     if (player->Mode() == mpPlaying) {
         player->Notify = true;
         player->Close();
     }
-    resetToNaturalSize(true);
+    resetToNaturalSize(placeholder);
     Panel1->setText(shown);
     player->FileName = path;
     player->Open();

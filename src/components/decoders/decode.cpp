@@ -2,12 +2,19 @@
 
 #include "components/decoders/emf_reader.h"
 #include "components/decoders/gem_img.h"
+#include "components/decoders/heif_reader.h"
 #include "components/decoders/iff_ilbm.h"
 #include "components/decoders/jpeg_reader.h"
+#include "components/decoders/jxl_reader.h"
 #include "components/decoders/magick_reader.h"
+#include "components/decoders/media_still.h"
 #include "components/decoders/msp.h"
 #include "components/decoders/pc_paint.h"
 #include "components/decoders/png_reader.h"
+#include "components/decoders/qt_reader.h"
+#include "components/decoders/raw_reader.h"
+#include "components/decoders/svg_reader.h"
+#include "components/decoders/webp_reader.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -86,6 +93,25 @@ Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint) {
         return readIlbm(bytes, hint);
     case Format::PcPaint:
         return readPcPaint(bytes, hint);
+    case Format::Tiff:
+    case Format::Ico:
+    case Format::Pnm:
+        return readWithQtReader(bytes, format, hint);
+    case Format::WebP:
+        return readWebP(bytes, hint);
+    case Format::Heif:
+        return readHeif(bytes, hint);
+    case Format::Avif:
+        return readAvif(bytes, hint);
+    case Format::Jxl:
+        return readJxl(bytes, hint);
+    case Format::Svg:
+        return readSvg(bytes, hint);
+    case Format::Raw:
+        return readRaw(bytes, hint);
+    case Format::SoundStill:
+    case Format::VideoStill:
+        return failure(QStringLiteral("sound and video are read from their files"));
     default:
         return readWithMagick(bytes, format, hint);
     }
@@ -114,6 +140,10 @@ Picture decodeFile(const QString& path, QSize hint) {
     }
     if (format == Format::Unknown)
         return failure(QStringLiteral("not a picture"));
+    if (format == Format::SoundStill || format == Format::VideoStill)
+        return readMediaStill(QFile::encodeName(path),
+                              format == Format::SoundStill ? FileKind::Sound : FileKind::Video,
+                              hint);
     // The formats below are read whole into memory; none of them needs more than this for a
     // picture within the pixel limit.
     if (info.st_size > kMaxFileBytes)

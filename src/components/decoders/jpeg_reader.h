@@ -12,10 +12,4 @@ namespace decoders {
 
 Picture readJpeg(std::FILE* file, QSize hint);
 
-// The EXIF orientation (1 ... 8) found in an APP1 segment's payload ("Exif\0\0" + TIFF), or 1.
-int exifOrientation(const QByteArray& app1);
-
-// The picture turned upright for an EXIF orientation.
-QImage applyOrientation(const QImage& image, int orientation);
-
 } // namespace decoders
