@@ -1,7 +1,7 @@
 #include "about/about_box.h"
 
 #include "about/help_context.h"
-#include "app/window_placement.h"
+#include "platform/window_placement.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -120,7 +120,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 
 void TAboutBox::showNonModal() {
     if (!isVisible()) {
-        app::centreOnScreen(this);
+        platform::centreOnScreen(this);
         show();
     }
     raise();

@@ -4,10 +4,10 @@
 #include "about/help_context.h"
 #include "about/help_viewer.h"
 #include "app/command_line.h"
-#include "app/error_box.h"
 #include "browser/browser_window.h"
 #include "options/options_dialog.h"
 #include "options/password_dialog.h"
+#include "platform/error_box.h"
 #include "viewer/full_size_window.h"
 #include "viewer/nav_bar.h"
 
@@ -15,13 +15,6 @@
 #include <QStringList>
 #include <iostream>
 #include <memory>
-
-TForm1* Form1 = nullptr;
-TForm2* Form2 = nullptr;
-TAboutBox* AboutBox = nullptr;
-TPagesDlg* PagesDlg = nullptr;
-TNavBarForm* NavBarForm = nullptr;
-TPasswordDlg* PasswordDlg = nullptr;
 
 namespace app {
 

@@ -1,21 +1,7 @@
 // Program entry: the application object, the window set and the message loop.
 #pragma once
 
-class TAboutBox;
-class TForm1;
-class TForm2;
-class TNavBarForm;
-class TPagesDlg;
-class TPasswordDlg;
-
-// The program's windows, one instance each, created at start-up in this order and alive until
-// the program ends. Windows reach each other through these.
-extern TForm1* Form1;
-extern TForm2* Form2;
-extern TAboutBox* AboutBox;
-extern TPagesDlg* PagesDlg;
-extern TNavBarForm* NavBarForm;
-extern TPasswordDlg* PasswordDlg;
+#include "browser/window_instances.h"
 
 #include <QStringList>
 #include <memory>

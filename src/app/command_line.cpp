@@ -1,8 +1,8 @@
 #include "app/command_line.h"
 
-#include "app/settings.h"
-#include "browser/browser_window.h"
 #include "platform/profile.h"
+#include "settings/browser_options.h"
+#include "settings/settings.h"
 
 #include <QFileInfo>
 #include <QString>
@@ -21,10 +21,7 @@ bool isVersion(const char* argument) {
 
 // The help file the browser window will use: ExecDir from GLIM.INI, else the data folder.
 QString helpFileInUse() {
-    const Settings ini;
-    const QString execDir = ini.readText(QString::fromLatin1(keys::ExecDir.section),
-                                         QString::fromLatin1(keys::ExecDir.key), defaultExecDir());
-    return execDir + QStringLiteral("/Glim.hlp");
+    return settings::helpFileIn(settings::readExecDir(settings::Settings()));
 }
 
 } // namespace
@@ -41,7 +38,7 @@ std::optional<int> runTerminalOption(int argc, const char* const* argv, std::ost
         return 0;
     }
     const QString helpFile = helpFileInUse();
-    const QString settings = platform::profilePath(kSettingsFileName);
+    const QString iniPath = platform::profilePath(settings::kSettingsFileName);
     out << "Usage: glimra [DIRECTORY]\n"
            "\n"
            "Glimra Graphic Browser: browse a folder's pictures, sounds, MIDI files and videos,\n"
@@ -54,7 +51,7 @@ std::optional<int> runTerminalOption(int argc, const char* const* argv, std::ost
            "\n"
         << "Help file: " << helpFile.toStdString()
         << (QFileInfo::exists(helpFile) ? "" : " (missing)") << '\n'
-        << "Settings:  " << settings.toStdString() << '\n';
+        << "Settings:  " << iniPath.toStdString() << '\n';
     return 0;
 }
 

@@ -2,13 +2,11 @@
 // the refresh on return to the program, options, help, launching and file operations.
 #include "about/about_box.h"
 #include "about/help_viewer.h"
-#include "app/application.h"
-#include "app/error_box.h"
-#include "app/settings.h"
 #include "browser/browser_window.h"
 #include "browser/jpeg_name.h"
 #include "browser/media_picture.h"
 #include "browser/preview_text.h"
+#include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/directory_list_box.h"
@@ -16,7 +14,9 @@
 #include "options/launching.h"
 #include "options/options_dialog.h"
 #include "platform/dialogs.h"
+#include "platform/error_box.h"
 #include "platform/native_path.h"
+#include "settings/settings.h"
 #include "viewer/full_size_window.h"
 #include "viewer/nav_bar.h"
 
@@ -43,7 +43,7 @@ void TForm1::BitBtn1Click(QObject*) {
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
     } else {
         // The sound the preview started goes on playing.
-        const bool placeholder = browser::showMediaPicture(*Form2->Gvbox1, path, ExecDir);
+        const bool placeholder = browser::showMediaPicture(*Form2->Gvbox1, path, Options.ExecDir);
         Form2->Panel1->setText(shown);
         Form2->resetToNaturalSize(placeholder);
     }
@@ -95,8 +95,8 @@ void TForm1::ApplicationActivate(QObject*) {
 }
 
 void TForm1::UseCurrentDirasStartup1Click(QObject*) {
-    app::Settings().writeText(app::keys::StartupDir, CurrentDir);
-    StartupDir = CurrentDir;
+    settings::Settings().writeText(settings::keys::StartupDir, CurrentDir);
+    Options.StartupDir = CurrentDir;
 }
 
 void TForm1::SaveWindowLocations1Click(QObject*) {
@@ -131,22 +131,22 @@ void TForm1::Contents1Click(QObject*) {
 }
 
 void TForm1::ExploreFromHere1Click(QObject*) {
-    options::exploreFromHere(this, UseExplorer, CurrentDir);
+    options::exploreFromHere(this, Options.UseExplorer, CurrentDir);
 }
 
 void TForm1::Openwith1Click(QObject*) {
-    options::openWith(this, Menu1Command, CurrentFile);
+    options::openWith(this, Options.Menu1Command, CurrentFile);
 }
 
 void TForm1::Openwith2Click(QObject*) {
-    options::openWith(this, Menu2Command, CurrentFile);
+    options::openWith(this, Options.Menu2Command, CurrentFile);
 }
 
 void TForm1::updateOpenWithItems() {
     const options::OpenWithItemState one =
-        options::openWithItemState(Menu1Descrip, Menu1Command, CurrentFile);
+        options::openWithItemState(Options.Menu1Descrip, Options.Menu1Command, CurrentFile);
     const options::OpenWithItemState two =
-        options::openWithItemState(Menu2Descrip, Menu2Command, CurrentFile);
+        options::openWithItemState(Options.Menu2Descrip, Options.Menu2Command, CurrentFile);
     Openwith1->setText(one.caption);
     Openwith1->setEnabled(one.enabled);
     Openwith2->setText(two.caption);
@@ -161,14 +161,16 @@ void TForm1::runFileCommand(options::FileCommand command, const options::FileRul
 }
 
 void TForm1::DeleteCurrentFile1Click(QObject*) {
-    runFileCommand(options::FileCommand::Delete,
-                   {AllowDel, PromptDel, SendRecycle, UseShellFileOps});
+    runFileCommand(options::FileCommand::Delete, {Options.AllowDel, Options.PromptDel,
+                                                  Options.SendRecycle, Options.UseShellFileOps});
 }
 
 void TForm1::CopyCurrentFile1Click(QObject*) {
-    runFileCommand(options::FileCommand::Copy, {AllowCopy, PromptCopy, false, UseShellFileOps});
+    runFileCommand(options::FileCommand::Copy,
+                   {Options.AllowCopy, Options.PromptCopy, false, Options.UseShellFileOps});
 }
 
 void TForm1::MoveCurrentFile1Click(QObject*) {
-    runFileCommand(options::FileCommand::Move, {AllowMove, PromptMove, false, UseShellFileOps});
+    runFileCommand(options::FileCommand::Move,
+                   {Options.AllowMove, Options.PromptMove, false, Options.UseShellFileOps});
 }

@@ -1,9 +1,9 @@
 // The browser window's right pane, its hidden media player and its two menus.
 #include "about/help_context.h"
-#include "app/error_box.h"
 #include "browser/browser_window.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
+#include "platform/error_box.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -28,7 +28,7 @@ QIcon browserIcon(const QString& name) {
 
 template <typename F> void TForm1::onTriggered(QAction* action, F handler) {
     connect(action, &QAction::triggered, this,
-            [this, handler] { app::guarded([this, handler] { (this->*handler)(nullptr); }); });
+            [this, handler] { platform::guarded([this, handler] { (this->*handler)(nullptr); }); });
 }
 
 void TForm1::buildRightPane() {
@@ -37,7 +37,7 @@ void TForm1::buildRightPane() {
     Gvbox1->setGeometry(2, 2, 200, 200);
     Gvbox1->setFocusPolicy(Qt::NoFocus);
     connect(Gvbox1, &TGvbox::clicked, this,
-            [this] { app::guarded([this] { Gvbox1Click(Gvbox1); }); });
+            [this] { platform::guarded([this] { Gvbox1Click(Gvbox1); }); });
 
     using Handler = void (TForm1::*)(QObject*);
     int left = 4;
@@ -52,8 +52,9 @@ void TForm1::buildRightPane() {
         b->setGeometry(left, 206, 36, 28);
         b->setFocusPolicy(Qt::NoFocus);
         left += 40;
-        connect(b, &QToolButton::clicked, this,
-                [this, handler, b] { app::guarded([this, handler, b] { (this->*handler)(b); }); });
+        connect(b, &QToolButton::clicked, this, [this, handler, b] {
+            platform::guarded([this, handler, b] { (this->*handler)(b); });
+        });
         return b;
     };
     SpeedButton1 = button(QStringLiteral("SpeedButton1"), QStringLiteral("toggle_navbar"),
@@ -76,7 +77,7 @@ void TForm1::buildRightPane() {
     MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
     MediaPlayer1->hide();
     connect(MediaPlayer1, &TMediaPlayer::OnNotify, this,
-            [this] { app::guarded([this] { MediaPlayer1Notify(MediaPlayer1); }); });
+            [this] { platform::guarded([this] { MediaPlayer1Notify(MediaPlayer1); }); });
 }
 
 void TForm1::buildMenus() {

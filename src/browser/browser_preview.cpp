@@ -1,8 +1,8 @@
 // The browser's preview update and the media player's completion notice.
-#include "app/application.h"
 #include "browser/browser_window.h"
 #include "browser/media_picture.h"
 #include "browser/preview_text.h"
+#include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
@@ -51,9 +51,9 @@ void TForm1::FileListBox1Change(QObject*) {
 void TForm1::previewMedia(const QString& path, const QString& shown) {
     // The size is read first: a file that cannot be read leaves the player untouched.
     Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-    browser::showMediaPicture(*Gvbox1, path, ExecDir);
+    browser::showMediaPicture(*Gvbox1, path, Options.ExecDir);
     if (FullSizeShown && Form2) {
-        const bool placeholder = browser::showMediaPicture(*Form2->Gvbox1, path, ExecDir);
+        const bool placeholder = browser::showMediaPicture(*Form2->Gvbox1, path, Options.ExecDir);
         Form2->Panel1->setText(shown);
         Form2->resetToNaturalSize(placeholder);
         Form2->show();

@@ -2,19 +2,17 @@
 
 #include "about/help_context.h"
 #include "about/help_viewer.h"
-#include "app/error_box.h"
-#include "app/settings.h"
-#include "app/window_placement.h"
 #include "browser/splitter.h"
 #include "filelists/directory_list_box.h"
 #include "filelists/drive_combo_box.h"
 #include "filelists/file_list_box.h"
+#include "platform/error_box.h"
+#include "platform/window_placement.h"
+#include "settings/settings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,20 +40,6 @@ QFrame* makePanel(QWidget* parent) {
 
 } // namespace
 
-QString defaultExecDir() {
-    // A program anywhere in its build folder (the program, its test programs) uses the
-    // source tree's data.
-    const QString appDir = QDir(QCoreApplication::applicationDirPath()).canonicalPath();
-    const QString buildDir = QDir(QStringLiteral(GLIMRA_BUILD_DIR)).canonicalPath();
-    if (!buildDir.isEmpty() && (appDir == buildDir || appDir.startsWith(buildDir + u'/')))
-        return QStringLiteral(GLIMRA_BUILD_DATA_DIR);
-    // An installed program finds its data relative to itself, wherever the prefix is.
-    const QString relative = QDir(appDir).absoluteFilePath(QStringLiteral("../share/glimra"));
-    if (QFileInfo(relative).isDir())
-        return QDir::cleanPath(relative);
-    return QStringLiteral(GLIMRA_INSTALLED_DATA_DIR);
-}
-
 TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(arguments) {
     setObjectName(QStringLiteral("Form1"));
@@ -64,10 +48,10 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     // The keyboard starts in the file list, so the arrow keys step through the files at once.
     FileListBox1->setFocus();
     // The designed placement: 516 x 311, centred; creation may move it.
-    app::resizeOuter(this, {kDesignedWidth, kDesignedHeight});
-    app::centreOnScreen(this);
+    platform::resizeOuter(this, {kDesignedWidth, kDesignedHeight});
+    platform::centreOnScreen(this);
     // An error during creation ends creation there; the window is still shown.
-    app::guarded([this] { FormCreate(nullptr); });
+    platform::guarded([this] { FormCreate(nullptr); });
 }
 
 void TForm1::buildPanes() {
@@ -82,7 +66,7 @@ void TForm1::buildPanes() {
 
     Panel2 = makePanel(central);
     Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFixedWidth(149);
+    Panel2->setFixedWidth(kDesignedSplitterLeft);
     auto* left = new QVBoxLayout(Panel2);
     left->setContentsMargins(0, 0, 0, 0);
     left->setSpacing(0);
@@ -138,17 +122,17 @@ void TForm1::buildPanes() {
     DriveComboBox1->setDirList(DirectoryListBox1);
     DirectoryListBox1->setFileList(FileListBox1);
     connect(DirectoryListBox1, &TRzDirectoryListBox::OnChange, this,
-            [this] { app::guarded([this] { DirectoryListBox1Change(DirectoryListBox1); }); });
+            [this] { platform::guarded([this] { DirectoryListBox1Change(DirectoryListBox1); }); });
     connect(FileListBox1, &TRzFileListBox::OnChange, this,
-            [this] { app::guarded([this] { FileListBox1Change(FileListBox1); }); });
+            [this] { platform::guarded([this] { FileListBox1Change(FileListBox1); }); });
     connect(FileListBox1, &TRzFileListBox::OnDblClick, this,
-            [this] { app::guarded([this] { BitBtn1Click(FileListBox1); }); });
+            [this] { platform::guarded([this] { BitBtn1Click(FileListBox1); }); });
     // Enter on a file does what a double-click does.
     for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* enter = new QShortcut(QKeySequence(key), FileListBox1);
         enter->setContext(Qt::WidgetShortcut);
         connect(enter, &QShortcut::activated, this,
-                [this] { app::guarded([this] { BitBtn1Click(FileListBox1); }); });
+                [this] { platform::guarded([this] { BitBtn1Click(FileListBox1); }); });
     }
 
     buildRightPane();
@@ -165,7 +149,7 @@ void TForm1::FormCreate(QObject*) {
     // 1. Every return to the program refreshes the lists and the preview.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive)
-            app::guarded([this] { ApplicationActivate(nullptr); });
+            platform::guarded([this] { ApplicationActivate(nullptr); });
     });
     // 2. The folder the program was started in.
     LaunchDir = QDir::currentPath();
@@ -179,60 +163,46 @@ void TForm1::FormCreate(QObject*) {
 }
 
 void TForm1::readOptions() {
-    const app::Settings ini;
-    namespace k = app::keys;
-    UseExplorer = ini.readFlag(k::Explorer);
-    UseShellFileOps = ini.readFlag(k::WinFileOps);
-    DisplayFilter = ini.readInteger(k::Display);
-    ExecDir = ini.readText(QString::fromLatin1(k::ExecDir.section),
-                           QString::fromLatin1(k::ExecDir.key), defaultExecDir());
-    HelpFile = ExecDir + QStringLiteral("/Glim.hlp");
+    // A Display value that is no integer ends the read before ExecDir: no help file is set.
+    settings::readBrowserOptions(settings::Settings(), Options);
+    HelpFile = settings::helpFileIn(Options.ExecDir);
     // F1 in every window opens this file from now on.
     about::setApplicationHelpFile(HelpFile);
-    StartupDir = ini.readText(k::StartupDir);
-    Menu1Descrip = ini.readText(k::Menu1Descrip);
-    Menu1Command = ini.readText(k::Menu1Command);
-    Menu2Descrip = ini.readText(k::Menu2Descrip);
-    Menu2Command = ini.readText(k::Menu2Command);
-    AccessPassword = ini.readText(k::String1);
-    PasswordProtect = ini.readFlag(k::PasswordProtect);
-    AllowDel = ini.readFlag(k::AllowDel);
-    PromptDel = ini.readFlag(k::PromptDel);
-    SendRecycle = ini.readFlag(k::SendRecycle);
-    AllowCopy = ini.readFlag(k::AllowCopy);
-    PromptCopy = ini.readFlag(k::PromptCopy);
-    AllowMove = ini.readFlag(k::AllowMove);
-    PromptMove = ini.readFlag(k::PromptMove);
 }
 
 void TForm1::readLocations() {
-    const app::Settings ini;
-    namespace k = app::keys;
+    const settings::Settings ini;
+    namespace k = settings::keys;
     Splitter1->setLeft(ini.readInteger(k::Splitter1Left));
     const QString left = ini.readText(k::Form1Left);
-    const bool centred = left == QStringLiteral("Center");
+    const bool centred = left == settings::kCentred;
     QPoint topLeft;
     if (!centred)
-        topLeft = {app::toInteger(left), ini.readInteger(k::Form1Top)};
+        topLeft = {settings::toInteger(left), ini.readInteger(k::Form1Top)};
     const QSize outer(ini.readInteger(k::Form1Width), ini.readInteger(k::Form1Height));
-    app::resizeOuter(this, outer);
+    platform::resizeOuter(this, outer);
     if (centred)
-        app::centreOnScreen(this);
+        platform::centreOnScreen(this);
     else
-        app::moveOuter(this, app::keepOnScreen(topLeft, outer));
+        platform::moveOuter(this, platform::keepOnScreen(topLeft, outer));
 }
 
 void TForm1::enterStartDirectory() {
     // An empty choice leaves the directory list where it started, in LaunchDir.
-    const QString dir = arguments_.isEmpty() ? StartupDir : arguments_.front();
+    const QString dir = arguments_.isEmpty() ? Options.StartupDir : arguments_.front();
     DirectoryListBox1->setDirectory(dir);
 }
 
+void TForm1::applyOptions(const settings::BrowserOptions& options) {
+    Options = options;
+    applyFileTypeFilter(browser::FilterUse::OptionsOk);
+}
+
 void TForm1::applyFileTypeFilter(browser::FilterUse use) {
-    ExploreFromHere1->setText(UseExplorer ? QStringLiteral("&Explore From Here")
-                                          : QStringLiteral("&Open File Manager"));
+    ExploreFromHere1->setText(Options.UseExplorer ? QStringLiteral("&Explore From Here")
+                                                  : QStringLiteral("&Open File Manager"));
     // The file list re-reads at once when it is given a new mask text.
-    if (const std::optional<QString> mask = browser::maskForFilter(DisplayFilter, use))
+    if (const std::optional<QString> mask = browser::maskForFilter(Options.DisplayFilter, use))
         FileListBox1->setMask(*mask);
     for (QAction* item : {Openwith1, Openwith2}) {
         item->setText(QStringLiteral("Open with..."));

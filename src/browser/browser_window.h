@@ -1,9 +1,10 @@
-// TForm1: the browser window, the program's main window, and the settings members every
+// TForm1: the browser window, the program's main window, and the options every
 // other window consults.
 #pragma once
 
 #include "browser/file_masks.h"
 #include "options/file_operations.h"
+#include "settings/browser_options.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -26,29 +27,13 @@ public:
     // arguments: the command line after the program name; only the first is used.
     explicit TForm1(const QStringList& arguments, QWidget* parent = nullptr);
 
-    // Settings and state members, in declaration order.
+    // The options, read from GLIM.INI by creation.
+    settings::BrowserOptions Options;
+    // State members.
     QString CurrentDir;
     QString CurrentFile;
-    QString ExecDir;
-    bool UseExplorer = false;
     bool FullSizeShown = false;
-    bool UseShellFileOps = false;
-    QString StartupDir;
-    QString Menu1Descrip;
-    QString Menu1Command;
-    QString Menu2Descrip;
-    QString Menu2Command;
     QString LaunchDir;
-    int DisplayFilter = 0;
-    bool PasswordProtect = false;
-    bool AllowDel = false;
-    bool PromptDel = false;
-    bool SendRecycle = false;
-    bool AllowCopy = false;
-    bool PromptCopy = false;
-    bool AllowMove = false;
-    bool PromptMove = false;
-    QString AccessPassword;
 
     // Controls.
     QFrame* Panel2;                         // left pane
@@ -122,7 +107,10 @@ public:
     void CopyCurrentFile1Click(QObject* sender);
     void MoveCurrentFile1Click(QObject* sender);
 
-    // Applies the file-type filter for the members: the caption of ExploreFromHere1, the file
+    // Takes the options the options dialog saved and applies their file-type filter.
+    void applyOptions(const settings::BrowserOptions& options);
+
+    // Applies the file-type filter for the options: the caption of ExploreFromHere1, the file
     // list's mask by DisplayFilter (other values keep the mask it has), and both "Open with"
     // items back to "Open with..." and disabled. Creation and the options dialog's OK differ
     // only in the multimedia mask's text.
@@ -133,8 +121,10 @@ public:
     // pressed, never by the preview.
     void updateOpenWithItems();
 
-    static constexpr int kDesignedWidth = 516;
-    static constexpr int kDesignedHeight = 311;
+    static constexpr int kDesignedWidth = settings::defaultNumber(settings::keys::Form1Width);
+    static constexpr int kDesignedHeight = settings::defaultNumber(settings::keys::Form1Height);
+    static constexpr int kDesignedSplitterLeft =
+        settings::defaultNumber(settings::keys::Splitter1Left);
 
 signals:
     // The window was closed: the program ends.
@@ -157,7 +147,3 @@ private:
 
     QStringList arguments_;
 };
-
-// The folder of the help file and placeholder pictures when GLIM.INI names none: the installed
-// data folder, or the source tree's data/ when the program runs from its build folder.
-QString defaultExecDir();

@@ -1,6 +1,5 @@
 #include "filelists/directory_list_box.h"
 
-#include "app/error_box.h"
 #include "filelists/directory_entries.h"
 #include "filelists/directory_request.h"
 #include "filelists/drive_combo_box.h"
@@ -8,6 +7,7 @@
 #include "filelists/glyphs.h"
 #include "filelists/list_rows.h"
 #include "filelists/row_metrics.h"
+#include "platform/error_box.h"
 #include "platform/errors.h"
 #include "platform/volumes.h"
 
@@ -355,7 +355,7 @@ void TRzDirectoryListBox::changeEvent(QEvent* event) {
 
 void TRzDirectoryListBox::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        app::guarded([this] { OpenItem(); });
+        platform::guarded([this] { OpenItem(); });
         return;
     }
     QListView::keyPressEvent(event);
@@ -364,7 +364,7 @@ void TRzDirectoryListBox::keyPressEvent(QKeyEvent* event) {
 void TRzDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
-        app::guarded([this] { OpenItem(); });
+        platform::guarded([this] { OpenItem(); });
 }
 
 QItemSelectionModel::SelectionFlags

@@ -1,10 +1,10 @@
 #include "filelists/drive_combo_box.h"
 
-#include "app/error_box.h"
 #include "filelists/directory_list_box.h"
 #include "filelists/glyphs.h"
 #include "filelists/list_rows.h"
 #include "filelists/row_metrics.h"
+#include "platform/error_box.h"
 #include "platform/volumes.h"
 
 #include <QEvent>
@@ -86,7 +86,7 @@ TRzDriveComboBox::TRzDriveComboBox(QWidget* parent)
     // A choice of the user, by mouse or keyboard, selects that drive.
     connect(this, &QComboBox::activated, this, [this](int row) {
         const QByteArray root = ItemRoot(row);
-        app::guarded([&] { setNativeDrive(root); });
+        platform::guarded([&] { setNativeDrive(root); });
     });
     buildRows();
 }
@@ -200,5 +200,5 @@ void TRzDriveComboBox::changeEvent(QEvent* event) {
         return;
     itemHeight_ =
         filelists::driveRowHeight(filelists::textHeight(font()), filelists::systemTextHeight());
-    app::guarded([this] { buildRows(); });
+    platform::guarded([this] { buildRows(); });
 }

@@ -1,10 +1,10 @@
 #include "filelists/file_list_box.h"
 
-#include "app/error_box.h"
 #include "filelists/directory_list_box.h"
 #include "filelists/file_list_model.h"
 #include "filelists/list_rows.h"
 #include "filelists/row_metrics.h"
+#include "platform/error_box.h"
 #include "platform/volumes.h"
 
 #include <QFileIconProvider>
@@ -237,7 +237,7 @@ void TRzFileListBox::showEvent(QShowEvent* event) {
     if (windowCreated_)
         return;
     windowCreated_ = true;
-    app::guarded([this] { readFileNames(); });
+    platform::guarded([this] { readFileNames(); });
 }
 
 void TRzFileListBox::changeEvent(QEvent* event) {
@@ -247,7 +247,7 @@ void TRzFileListBox::changeEvent(QEvent* event) {
     // A new font gives new row heights; the list is made anew, which re-reads its rows.
     applyItemHeight();
     if (windowCreated_)
-        app::guarded([this] { readFileNames(); });
+        platform::guarded([this] { readFileNames(); });
 }
 
 void TRzFileListBox::mouseDoubleClickEvent(QMouseEvent* event) {

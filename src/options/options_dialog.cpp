@@ -1,16 +1,17 @@
 #include "options/options_dialog.h"
 
 #include "about/help_context.h"
-#include "app/application.h"
-#include "app/error_box.h"
-#include "app/settings.h"
-#include "app/window_placement.h"
 #include "browser/browser_window.h"
 #include "browser/splitter.h"
+#include "browser/window_instances.h"
 #include "options/gated_tab_widget.h"
 #include "options/option_checks.h"
 #include "options/password_dialog.h"
 #include "platform/dialogs.h"
+#include "platform/error_box.h"
+#include "platform/window_placement.h"
+#include "settings/browser_options.h"
+#include "settings/settings.h"
 #include "viewer/full_size_window.h"
 #include "viewer/nav_bar.h"
 
@@ -27,6 +28,8 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+using settings::BrowserOptions;
 
 namespace {
 
@@ -47,7 +50,7 @@ QLineEdit* makePasswordField(QWidget* parent) {
 // Runs a handler inside the error guard when the signal fires.
 template <typename Sender, typename Signal, typename F>
 void wire(Sender* sender, Signal signal, QObject* context, F handler) {
-    QObject::connect(sender, signal, context, [handler] { app::guarded(handler); });
+    QObject::connect(sender, signal, context, [handler] { platform::guarded(handler); });
 }
 
 } // namespace
@@ -120,7 +123,7 @@ TPagesDlg::TPagesDlg(TForm1* form, TPasswordDlg* password, QWidget* parent)
     PageControl1->gate = [this](int) { return PageControl1Changing(PageControl1); };
     if (password_) {
         // The lock uses the saved password, never what the fields hold before OK.
-        password_->storedPassword = [this] { return form_->AccessPassword; };
+        password_->storedPassword = [this] { return form_->Options.AccessPassword; };
         password_->onRefused = [this] { PageControl1->setCurrentIndex(kGeneralPage); };
     }
 
@@ -291,11 +294,11 @@ void TPagesDlg::open() {
 
 void TPagesDlg::showEvent(QShowEvent* event) {
     if (!placed_) {
-        app::centreOnScreen(this);
+        platform::centreOnScreen(this);
         placed_ = true;
     }
     if (!event->spontaneous())
-        app::guarded([this] { FormShow(this); });
+        platform::guarded([this] { FormShow(this); });
     QDialog::showEvent(event);
 }
 
@@ -305,35 +308,61 @@ bool TPagesDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit1 && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            app::guarded([this] { Edit1Exit(Edit1); });
+            platform::guarded([this] { Edit1Exit(Edit1); });
     }
     return QDialog::eventFilter(watched, event);
 }
 
+std::array<std::pair<QCheckBox*, bool BrowserOptions::*>, 8> TPagesDlg::flagBoxes() const {
+    return {{{CheckBox8, &BrowserOptions::PasswordProtect},
+             {CheckBox9, &BrowserOptions::AllowDel},
+             {CheckBox1, &BrowserOptions::PromptDel},
+             {CheckBox4, &BrowserOptions::SendRecycle},
+             {CheckBox10, &BrowserOptions::AllowCopy},
+             {CheckBox2, &BrowserOptions::PromptCopy},
+             {CheckBox11, &BrowserOptions::AllowMove},
+             {CheckBox3, &BrowserOptions::PromptMove}}};
+}
+
+std::array<std::pair<QLineEdit*, QString BrowserOptions::*>, 6> TPagesDlg::textFields() const {
+    return {{{Edit1, &BrowserOptions::StartupDir},
+             {Edit2, &BrowserOptions::Menu1Descrip},
+             {Edit3, &BrowserOptions::Menu1Command},
+             {Edit4, &BrowserOptions::Menu2Descrip},
+             {Edit5, &BrowserOptions::Menu2Command},
+             {Edit8, &BrowserOptions::AccessPassword}}};
+}
+
 void TPagesDlg::FormShow(QObject*) {
-    Edit1->setText(form_->StartupDir);
-    RadioGroup1->setItemIndex(form_->UseExplorer ? 0 : 1);
-    CheckBox8->setChecked(form_->PasswordProtect);
-    CheckBox9->setChecked(form_->AllowDel);
-    CheckBox1->setChecked(form_->PromptDel);
-    CheckBox4->setChecked(form_->SendRecycle);
-    CheckBox10->setChecked(form_->AllowCopy);
-    CheckBox2->setChecked(form_->PromptCopy);
-    CheckBox11->setChecked(form_->AllowMove);
-    CheckBox3->setChecked(form_->PromptMove);
-    RadioGroup3->setItemIndex(form_->UseShellFileOps ? 0 : 1);
-    RadioGroup2->setItemIndex(form_->DisplayFilter);
-    Edit2->setText(form_->Menu1Descrip);
-    Edit3->setText(form_->Menu1Command);
-    Edit4->setText(form_->Menu2Descrip);
-    Edit5->setText(form_->Menu2Command);
-    Edit8->setText(form_->AccessPassword);
-    Edit9->setText(form_->AccessPassword);
+    const BrowserOptions& o = form_->Options;
+    for (const auto& [field, member] : textFields())
+        field->setText(o.*member);
+    Edit9->setText(o.AccessPassword);
+    for (const auto& [box, member] : flagBoxes())
+        box->setChecked(o.*member);
+    RadioGroup1->setItemIndex(o.UseExplorer ? 0 : 1);
+    RadioGroup2->setItemIndex(o.DisplayFilter);
+    RadioGroup3->setItemIndex(o.UseShellFileOps ? 0 : 1);
     // The enabling rules hold after a load too.
     CheckBox8Click(nullptr);
     CheckBox9Click(nullptr);
     CheckBox10Click(nullptr);
     CheckBox11Click(nullptr);
+}
+
+BrowserOptions TPagesDlg::editedOptions() const {
+    BrowserOptions o = form_->Options; // ExecDir is not edited here
+    for (const auto& [field, member] : textFields())
+        o.*member = field->text();
+    for (const auto& [box, member] : flagBoxes())
+        o.*member = box->isChecked();
+    o.UseExplorer = RadioGroup1->ItemIndex() == 0;
+    o.DisplayFilter = RadioGroup2->ItemIndex();
+    o.UseShellFileOps = RadioGroup3->ItemIndex() == 0;
+    // Switching protection off erases the stored password.
+    if (!o.PasswordProtect)
+        o.AccessPassword.clear();
+    return o;
 }
 
 void TPagesDlg::OKBtnClick(QObject*) {
@@ -344,59 +373,14 @@ void TPagesDlg::OKBtnClick(QObject*) {
         platform::showMessage(this, platform::kErrorCaption, message);
     if (!failures.isEmpty())
         return;
-    save();
-    applyToBrowser();
-    hide();
-}
-
-void TPagesDlg::save() {
-    const app::Settings ini;
-    namespace k = app::keys;
-    ini.writeFlag(k::Explorer, RadioGroup1->ItemIndex() == 0);
-    ini.writeFlag(k::WinFileOps, RadioGroup3->ItemIndex() == 0);
-    if (RadioGroup2->ItemIndex() >= 0)
-        ini.writeText(k::Display, QString::number(RadioGroup2->ItemIndex()));
-    ini.writeText(k::StartupDir, Edit1->text());
-    ini.writeText(k::Menu1Descrip, Edit2->text());
-    ini.writeText(k::Menu1Command, Edit3->text());
-    ini.writeText(k::Menu2Descrip, Edit4->text());
-    ini.writeText(k::Menu2Command, Edit5->text());
-    ini.writeFlag(k::PasswordProtect, CheckBox8->isChecked());
-    // Switching protection off erases the stored password.
-    if (!CheckBox8->isChecked()) {
+    const BrowserOptions edited = editedOptions();
+    settings::writeBrowserOptions(settings::Settings(), edited);
+    if (!edited.PasswordProtect) {
         Edit8->clear();
         Edit9->clear();
     }
-    ini.writeText(k::String1, Edit8->text());
-    ini.writeFlag(k::AllowDel, CheckBox9->isChecked());
-    ini.writeFlag(k::PromptDel, CheckBox1->isChecked());
-    ini.writeFlag(k::SendRecycle, CheckBox4->isChecked());
-    ini.writeFlag(k::AllowCopy, CheckBox10->isChecked());
-    ini.writeFlag(k::PromptCopy, CheckBox2->isChecked());
-    ini.writeFlag(k::AllowMove, CheckBox11->isChecked());
-    ini.writeFlag(k::PromptMove, CheckBox3->isChecked());
-}
-
-void TPagesDlg::applyToBrowser() {
-    TForm1& f = *form_;
-    f.StartupDir = Edit1->text();
-    f.UseExplorer = RadioGroup1->ItemIndex() == 0;
-    f.DisplayFilter = RadioGroup2->ItemIndex();
-    f.UseShellFileOps = RadioGroup3->ItemIndex() == 0;
-    f.applyFileTypeFilter(browser::FilterUse::OptionsOk);
-    f.Menu1Descrip = Edit2->text();
-    f.Menu1Command = Edit3->text();
-    f.Menu2Descrip = Edit4->text();
-    f.Menu2Command = Edit5->text();
-    f.AccessPassword = Edit8->text();
-    f.PasswordProtect = CheckBox8->isChecked();
-    f.AllowDel = CheckBox9->isChecked();
-    f.PromptDel = CheckBox1->isChecked();
-    f.SendRecycle = CheckBox4->isChecked();
-    f.AllowCopy = CheckBox10->isChecked();
-    f.PromptCopy = CheckBox2->isChecked();
-    f.AllowMove = CheckBox11->isChecked();
-    f.PromptMove = CheckBox3->isChecked();
+    form_->applyOptions(edited);
+    hide();
 }
 
 void TPagesDlg::CancelBtnClick(QObject*) {
@@ -476,14 +460,14 @@ bool TPagesDlg::PageControl1Changing(QObject*) {
     password_->AccessGranted = true;
     if (PageControl1->currentIndex() != kGeneralPage)
         return true;
-    if (form_->PasswordProtect)
+    if (form_->Options.PasswordProtect)
         password_->ask();
     return password_->AccessGranted;
 }
 
 void TPagesDlg::BitBtn1Click(QObject*) {
-    const app::Settings ini;
-    namespace k = app::keys;
+    const settings::Settings ini;
+    namespace k = settings::keys;
     const auto number = [](int v) { return QString::number(v); };
     if (NavBarForm) {
         ini.writeText(k::NavBarLeft, number(NavBarForm->x()));
@@ -502,23 +486,12 @@ void TPagesDlg::BitBtn1Click(QObject*) {
 }
 
 void TPagesDlg::BitBtn2Click(QObject*) {
-    const app::Settings ini;
-    namespace k = app::keys;
-    const QString zero = QStringLiteral("0");
-    ini.writeText(k::NavBarLeft, zero);
-    ini.writeText(k::NavBarTop, zero);
-    ini.writeText(k::Form2Left, zero);
-    ini.writeText(k::Form2Top, zero);
-    ini.writeText(k::Splitter1Left, QStringLiteral("149"));
-    ini.writeText(k::Form1Left, QStringLiteral("Center"));
-    ini.writeText(k::Form1Top, QStringLiteral("Center"));
-    ini.writeText(k::Form1Width, QStringLiteral("516"));
-    ini.writeText(k::Form1Height, QStringLiteral("311"));
+    settings::writeDefaultLocations(settings::Settings());
     if (NavBarForm)
-        app::moveOuter(NavBarForm, {0, 0});
+        platform::moveOuter(NavBarForm, {0, 0});
     if (Form2)
-        app::moveOuter(Form2, {0, 0});
-    form_->Splitter1->setLeft(149);
-    app::resizeOuter(form_, {TForm1::kDesignedWidth, TForm1::kDesignedHeight});
-    app::centreOnScreen(form_);
+        platform::moveOuter(Form2, {0, 0});
+    form_->Splitter1->setLeft(TForm1::kDesignedSplitterLeft);
+    platform::resizeOuter(form_, {TForm1::kDesignedWidth, TForm1::kDesignedHeight});
+    platform::centreOnScreen(form_);
 }

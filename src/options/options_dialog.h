@@ -1,8 +1,12 @@
-// TPagesDlg: the modeless options dialog that edits the browser window's settings members,
+// TPagesDlg: the modeless options dialog that edits a copy of the browser window's options,
 // writes them to GLIM.INI on OK and applies them to the browser at once.
 #pragma once
 
+#include "settings/browser_options.h"
+
 #include <QDialog>
+#include <array>
+#include <utility>
 
 class GatedTabWidget;
 class QButtonGroup;
@@ -91,8 +95,11 @@ private:
     void buildGeneralPage();
     void buildFileManagementPage();
     void browseInto(QLineEdit* commandField);
-    void save();
-    void applyToBrowser();
+    // The controls that edit options, each with its option: loading and OK both walk these.
+    std::array<std::pair<QCheckBox*, bool settings::BrowserOptions::*>, 8> flagBoxes() const;
+    std::array<std::pair<QLineEdit*, QString settings::BrowserOptions::*>, 6> textFields() const;
+    // The browser's options as the controls edit them.
+    settings::BrowserOptions editedOptions() const;
 
     TForm1* form_;
     TPasswordDlg* password_;

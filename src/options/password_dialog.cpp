@@ -1,8 +1,8 @@
 #include "options/password_dialog.h"
 
 #include "about/help_context.h"
-#include "app/window_placement.h"
 #include "platform/dialogs.h"
+#include "platform/window_placement.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -80,7 +80,7 @@ void TPasswordDlg::reject() {
 void TPasswordDlg::showEvent(QShowEvent* event) {
     // Centred the first time; afterwards it reappears where it was.
     if (!placed_) {
-        app::centreOnScreen(this);
+        platform::centreOnScreen(this);
         placed_ = true;
     }
     Pass1->setFocus();

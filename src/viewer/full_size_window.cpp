@@ -1,18 +1,18 @@
 #include "viewer/full_size_window.h"
 
 #include "about/help_context.h"
-#include "app/application.h"
-#include "app/error_box.h"
-#include "app/settings.h"
-#include "app/window_placement.h"
 #include "browser/browser_window.h"
 #include "browser/media_picture.h"
 #include "browser/preview_text.h"
+#include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
+#include "platform/error_box.h"
 #include "platform/native_path.h"
 #include "platform/screen.h"
+#include "platform/window_placement.h"
+#include "settings/settings.h"
 #include "viewer/nav_bar.h"
 #include "viewer/zoom.h"
 
@@ -60,8 +60,9 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action); // the keys work without the menu open
-        connect(action, &QAction::triggered, this,
-                [this, handler] { app::guarded([this, handler] { (this->*handler)(nullptr); }); });
+        connect(action, &QAction::triggered, this, [this, handler] {
+            platform::guarded([this, handler] { (this->*handler)(nullptr); });
+        });
         return action;
     };
     PreviousImage1 =
@@ -94,16 +95,16 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
     about::installHelpKey(this, PopupMenu1);
 
     resize(kDesignedWidth, kDesignedHeight);
-    app::moveOuter(this, {2, 2});
-    app::guarded([this] { FormCreate(nullptr); });
+    platform::moveOuter(this, {2, 2});
+    platform::guarded([this] { FormCreate(nullptr); });
 }
 
 void TForm2::FormCreate(QObject*) {
-    const app::Settings ini;
-    const int left = ini.readInteger(app::keys::Form2Left);
-    app::moveOuter(this, {left, y()});
-    const int top = ini.readInteger(app::keys::Form2Top);
-    app::moveOuter(this, app::keepOnScreen({left, top}, frameGeometry().size()));
+    const settings::Settings ini;
+    const int left = ini.readInteger(settings::keys::Form2Left);
+    platform::moveOuter(this, {left, y()});
+    const int top = ini.readInteger(settings::keys::Form2Top);
+    platform::moveOuter(this, platform::keepOnScreen({left, top}, frameGeometry().size()));
 }
 
 void TForm2::zoomToStep(int k) {
@@ -195,8 +196,8 @@ void TForm2::step(int delta) {
         return;
     }
     Form1->Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-    const bool placeholder = browser::showMediaPicture(*Gvbox1, path, Form1->ExecDir);
-    browser::showMediaPicture(*Form1->Gvbox1, path, Form1->ExecDir);
+    const bool placeholder = browser::showMediaPicture(*Gvbox1, path, Form1->Options.ExecDir);
+    browser::showMediaPicture(*Form1->Gvbox1, path, Form1->Options.ExecDir);
     TMediaPlayer* player = Form1->MediaPlayer1;
     if (player->Mode() == mpPlaying) {
         player->Notify = true;

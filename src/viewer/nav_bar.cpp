@@ -1,12 +1,12 @@
 #include "viewer/nav_bar.h"
 
 #include "about/help_context.h"
-#include "app/application.h"
-#include "app/error_box.h"
-#include "app/settings.h"
-#include "app/window_placement.h"
 #include "browser/browser_window.h"
+#include "browser/window_instances.h"
 #include "filelists/file_list_box.h"
+#include "platform/error_box.h"
+#include "platform/window_placement.h"
+#include "settings/settings.h"
 #include "viewer/full_size_window.h"
 #include "viewer/zoom.h"
 
@@ -49,8 +49,9 @@ TNavBarForm::TNavBarForm(QWidget* parent)
         b->setToolTip(hint);
         b->setAccessibleName(hint);
         b->setFocusPolicy(Qt::NoFocus);
-        connect(b, &QToolButton::clicked, this,
-                [this, handler, b] { app::guarded([this, handler, b] { (this->*handler)(b); }); });
+        connect(b, &QToolButton::clicked, this, [this, handler, b] {
+            platform::guarded([this, handler, b] { (this->*handler)(b); });
+        });
         return b;
     };
     SpeedButton2 = button(0, 31, "zoom_in", "Zoom In", 16, &TNavBarForm::SpeedButton2Click);
@@ -71,16 +72,16 @@ TNavBarForm::TNavBarForm(QWidget* parent)
     setWindowButtonsEnabled(false);
     about::installHelpKey(this);
 
-    app::moveOuter(this, {689, 110});
-    app::guarded([this] { FormCreate(nullptr); });
+    platform::moveOuter(this, {689, 110});
+    platform::guarded([this] { FormCreate(nullptr); });
 }
 
 void TNavBarForm::FormCreate(QObject*) {
-    const app::Settings ini;
-    const int left = ini.readInteger(app::keys::NavBarLeft);
-    app::moveOuter(this, {left, y()});
-    const int top = ini.readInteger(app::keys::NavBarTop);
-    app::moveOuter(this, app::keepOnScreen({left, top}, frameGeometry().size()));
+    const settings::Settings ini;
+    const int left = ini.readInteger(settings::keys::NavBarLeft);
+    platform::moveOuter(this, {left, y()});
+    const int top = ini.readInteger(settings::keys::NavBarTop);
+    platform::moveOuter(this, platform::keepOnScreen({left, top}, frameGeometry().size()));
 }
 
 void TNavBarForm::setWindowButtonsEnabled(bool enabled) {

@@ -1,9 +1,10 @@
 // Creating the browser window from GLIM.INI and the command line, and its failure rule.
-#include "app/error_box.h"
 #include "browser/browser_window.h"
 #include "browser/splitter.h"
 #include "fake_dialogs.h"
+#include "platform/error_box.h"
 #include "platform/screen.h"
+#include "settings/browser_options.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -43,16 +44,16 @@ TEST_F(Startup, WithoutSettingsFileEveryKeyTakesItsDefault) {
     EXPECT_EQ(form->Splitter1->Left(), 149);
     EXPECT_EQ(form->Panel1->text(), "No File Loaded.");
     EXPECT_EQ(form->Panel6->text(), "FileSize:");
-    EXPECT_TRUE(form->UseExplorer);
-    EXPECT_TRUE(form->UseShellFileOps);
-    EXPECT_EQ(form->DisplayFilter, 0);
+    EXPECT_TRUE(form->Options.UseExplorer);
+    EXPECT_TRUE(form->Options.UseShellFileOps);
+    EXPECT_EQ(form->Options.DisplayFilter, 0);
     EXPECT_EQ(form->LaunchDir, launch);
-    EXPECT_EQ(form->ExecDir, defaultExecDir());
-    EXPECT_EQ(form->HelpFile, defaultExecDir() + "/Glim.hlp");
-    EXPECT_FALSE(form->PasswordProtect);
-    EXPECT_FALSE(form->AllowDel);
-    EXPECT_TRUE(form->PromptDel && form->SendRecycle && form->AllowCopy && form->PromptCopy &&
-                form->AllowMove && form->PromptMove);
+    EXPECT_EQ(form->Options.ExecDir, settings::defaultExecDir());
+    EXPECT_EQ(form->HelpFile, settings::defaultExecDir() + "/Glim.hlp");
+    EXPECT_FALSE(form->Options.PasswordProtect);
+    EXPECT_FALSE(form->Options.AllowDel);
+    EXPECT_TRUE(form->Options.PromptDel && form->Options.SendRecycle && form->Options.AllowCopy &&
+                form->Options.PromptCopy && form->Options.AllowMove && form->Options.PromptMove);
     EXPECT_TRUE(form->CurrentDir.isEmpty());
     EXPECT_FALSE(test::iniExists()) << "creation must not write GLIM.INI";
 }
@@ -64,14 +65,14 @@ TEST_F(Startup, SettingsFileFillsMembersAndPlacesTheWindow) {
                    "Form1Width=700\nForm1Height=500\n");
     auto form = create();
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_FALSE(form->UseExplorer);
-    EXPECT_EQ(form->DisplayFilter, 2);
-    EXPECT_EQ(form->ExecDir, "/opt/glim");
+    EXPECT_FALSE(form->Options.UseExplorer);
+    EXPECT_EQ(form->Options.DisplayFilter, 2);
+    EXPECT_EQ(form->Options.ExecDir, "/opt/glim");
     EXPECT_EQ(form->HelpFile, "/opt/glim/Glim.hlp");
-    EXPECT_EQ(form->Menu1Descrip, "Edit");
-    EXPECT_EQ(form->AccessPassword, "secret");
-    EXPECT_TRUE(form->PasswordProtect);
-    EXPECT_TRUE(form->AllowDel);
+    EXPECT_EQ(form->Options.Menu1Descrip, "Edit");
+    EXPECT_EQ(form->Options.AccessPassword, "secret");
+    EXPECT_TRUE(form->Options.PasswordProtect);
+    EXPECT_TRUE(form->Options.AllowDel);
     EXPECT_EQ(form->Splitter1->Left(), 200);
     EXPECT_EQ(form->pos(), QPoint(40, 30));
     EXPECT_EQ(form->frameGeometry().size(), QSize(700, 500));
@@ -89,11 +90,11 @@ TEST_F(Startup, BadIntegerIsReportedOnceAndEndsCreation) {
                    "Form1Width=800\n");
     auto form = create({folder.path()});
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].caption, app::kApplicationTitle);
+    EXPECT_EQ(dialogs.messages[0].caption, platform::kApplicationTitle);
     EXPECT_EQ(dialogs.messages[0].text, "'Center' is not a valid integer value.");
     EXPECT_EQ(dialogs.messages[0].icon, platform::MessageIcon::Error);
     // The options before the bad key were read; the rest keeps the designed values.
-    EXPECT_EQ(form->DisplayFilter, 1);
+    EXPECT_EQ(form->Options.DisplayFilter, 1);
     EXPECT_EQ(form->frameGeometry().size(), QSize(516, 311));
     EXPECT_TRUE(form->CurrentDir.isEmpty()) << "the start folder step was skipped";
     form->show();
@@ -122,11 +123,11 @@ TEST_F(Startup, FirstArgumentWinsOverStartupDir) {
 
 TEST(ErrorBox, AddsAFullStopOnlyWhenMissing) {
     test::FakeDialogs dialogs;
-    app::showErrorBox("File not found");
-    app::showErrorBox("Done.");
+    platform::showErrorBox("File not found");
+    platform::showErrorBox("Done.");
     EXPECT_EQ(dialogs.texts(), (QStringList{"File not found.", "Done."}));
-    EXPECT_FALSE(app::guarded([] { throw std::runtime_error("boom"); }));
-    EXPECT_TRUE(app::guarded([] {}));
+    EXPECT_FALSE(platform::guarded([] { throw std::runtime_error("boom"); }));
+    EXPECT_TRUE(platform::guarded([] {}));
     EXPECT_EQ(dialogs.texts().back(), "boom.");
 }
 

@@ -1,10 +1,10 @@
 // The browser window on real folders: the preview update, the refresh on return, the filter.
-#include "app/error_box.h"
 #include "browser/browser_window.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
 #include "media_fixtures.h"
+#include "platform/error_box.h"
 #include "test_env.h"
 #include "window_fixture.h"
 
@@ -84,7 +84,7 @@ TEST_F(Browser, ReadOnlyFilePreviewsAndAVanishedOneIsReported) {
     EXPECT_TRUE(Form1->Panel1->text().startsWith(ro + " - Image Size: 4 x 4"));
     QFile::remove(gone);
     Form1->FileListBox1->setItemIndex(1);
-    app::guarded([] { Form1->FileListBox1Change(nullptr); });
+    platform::guarded([] { Form1->FileListBox1Change(nullptr); });
     EXPECT_EQ(dialogs.texts(), QStringList{"File not found."});
 }
 
@@ -99,7 +99,7 @@ TEST_F(Browser, MediaFilesPlayBehindTheirPlaceholder) {
     ASSERT_EQ(Form1->FileListBox1->Count(), 4);
     select(0);
     EXPECT_EQ(Form1->Panel1->text(), first + " - Playing");
-    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->ExecDir + "/Wave.bmp");
+    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->Options.ExecDir + "/Wave.bmp");
     EXPECT_EQ(Form1->MediaPlayer1->Mode(), mpPlaying);
     // A second sound stops the first and plays itself, then reports its end.
     select(2);
@@ -159,12 +159,12 @@ TEST_F(Browser, MidiWithoutSoundFontKeepsTheStatusLine) {
     select(0);
     const QString before = Form1->Panel1->text();
     Form1->FileListBox1->setItemIndex(1);
-    app::guarded([] { Form1->FileListBox1Change(nullptr); });
+    platform::guarded([] { Form1->FileListBox1Change(nullptr); });
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].caption, "Glimra Version 2.0");
     EXPECT_EQ(Form1->Panel1->text(), before);
     EXPECT_EQ(Form1->Panel6->text(), "FileSize:  0.0 KB");
-    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->ExecDir + "/Midi.bmp");
+    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->Options.ExecDir + "/Midi.bmp");
 }
 
 TEST_F(Browser, ReturnToTheProgramKeepsThePosition) {

@@ -48,14 +48,14 @@ protected:
 };
 
 TEST_F(OptionsDialog, LoadsTheMembersAndKeepsTheEnablingRules) {
-    form->StartupDir = "/pics";
-    form->UseExplorer = false;
-    form->DisplayFilter = 2;
-    form->PasswordProtect = true;
-    form->AccessPassword = "pw";
-    form->AllowDel = false;
-    form->AllowCopy = false;
-    form->Menu2Command = "eog";
+    form->Options.StartupDir = "/pics";
+    form->Options.UseExplorer = false;
+    form->Options.DisplayFilter = 2;
+    form->Options.PasswordProtect = true;
+    form->Options.AccessPassword = "pw";
+    form->Options.AllowDel = false;
+    form->Options.AllowCopy = false;
+    form->Options.Menu2Command = "eog";
     dialog->open();
     EXPECT_EQ(dialog->Edit1->text(), "/pics");
     EXPECT_EQ(dialog->RadioGroup1->ItemIndex(), 1);
@@ -70,7 +70,7 @@ TEST_F(OptionsDialog, LoadsTheMembersAndKeepsTheEnablingRules) {
     EXPECT_EQ(dialog->PageControl1->currentIndex(), TPagesDlg::kGeneralPage);
     // A filter the dialog has no item for chooses none.
     dialog->hide();
-    form->DisplayFilter = 7;
+    form->Options.DisplayFilter = 7;
     dialog->open();
     EXPECT_EQ(dialog->RadioGroup2->ItemIndex(), -1);
 }
@@ -88,7 +88,7 @@ TEST_F(OptionsDialog, FailedChecksShowEveryMessageAndSaveNothing) {
     EXPECT_EQ(dialogs.messages[0].caption, "Glimra Error");
     EXPECT_FALSE(test::iniExists());
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(form->Menu1Command.isEmpty());
+    EXPECT_TRUE(form->Options.Menu1Command.isEmpty());
 }
 
 TEST_F(OptionsDialog, OkWritesEveryKeyInOrderAndAppliesThem) {
@@ -108,23 +108,23 @@ TEST_F(OptionsDialog, OkWritesEveryKeyInOrderAndAppliesThem) {
                                "Prompt_Del=1\nSend_Recycle=1\nAllow_Copy=1\nPrompt_Copy=1\n"
                                "Allow_Move=1\nPrompt_Move=1\n");
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_FALSE(form->UseExplorer);
-    EXPECT_FALSE(form->UseShellFileOps);
-    EXPECT_EQ(form->DisplayFilter, 1);
-    EXPECT_EQ(form->StartupDir, " ");
-    EXPECT_EQ(form->Menu1Command, "gimp");
-    EXPECT_TRUE(form->AllowDel);
+    EXPECT_FALSE(form->Options.UseExplorer);
+    EXPECT_FALSE(form->Options.UseShellFileOps);
+    EXPECT_EQ(form->Options.DisplayFilter, 1);
+    EXPECT_EQ(form->Options.StartupDir, " ");
+    EXPECT_EQ(form->Options.Menu1Command, "gimp");
+    EXPECT_TRUE(form->Options.AllowDel);
 }
 
 TEST_F(OptionsDialog, UncheckingProtectionErasesThePassword) {
-    form->PasswordProtect = true;
-    form->AccessPassword = "secret";
+    form->Options.PasswordProtect = true;
+    form->Options.AccessPassword = "secret";
     dialog->open();
     dialog->CheckBox8->setChecked(false);
     dialog->OKBtnClick(nullptr);
     EXPECT_TRUE(test::readIni().contains("Password_Protect=0\nString1=\n"));
-    EXPECT_TRUE(form->AccessPassword.isEmpty());
-    EXPECT_FALSE(form->PasswordProtect);
+    EXPECT_TRUE(form->Options.AccessPassword.isEmpty());
+    EXPECT_FALSE(form->Options.PasswordProtect);
 }
 
 TEST_F(OptionsDialog, RefusedWriteKeepsTheDialogOpenAndTheMembers) {
@@ -135,7 +135,7 @@ TEST_F(OptionsDialog, RefusedWriteKeepsTheDialogOpenAndTheMembers) {
     dialog->OKBtn->click();
     EXPECT_EQ(dialogs.texts(), QStringList{"Unable to write to GLIM.INI."});
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(form->UseExplorer);
+    EXPECT_TRUE(form->Options.UseExplorer);
 }
 
 TEST_F(OptionsDialog, PasswordGateAsksAtEveryTurnToFileManagement) {
@@ -146,8 +146,8 @@ TEST_F(OptionsDialog, PasswordGateAsksAtEveryTurnToFileManagement) {
     EXPECT_EQ(prompts, 0);
     dialog->PageControl1->userSelect(TPagesDlg::kGeneralPage);
 
-    form->PasswordProtect = true;
-    form->AccessPassword = "Secret";
+    form->Options.PasswordProtect = true;
+    form->Options.AccessPassword = "Secret";
     typed = {"Secret", "Secret", "secret", "Secret "};
     dialog->PageControl1->userSelect(TPagesDlg::kFileManagementPage);
     EXPECT_EQ(dialog->PageControl1->currentIndex(), TPagesDlg::kFileManagementPage);
@@ -195,7 +195,7 @@ TEST_F(OptionsDialog, ProtectionSwitchedOnWithOkLocksTheNextOpening) {
 
 TEST_F(OptionsDialog, EmptyStoredPasswordAndTheCloseBox) {
     // Only a hand-edited file gives protection without a password: an empty answer opens it.
-    form->PasswordProtect = true;
+    form->Options.PasswordProtect = true;
     dialog->open();
     typed = {""};
     dialog->PageControl1->userSelect(TPagesDlg::kFileManagementPage);
@@ -204,7 +204,7 @@ TEST_F(OptionsDialog, EmptyStoredPasswordAndTheCloseBox) {
     dialog->PageControl1->userSelect(TPagesDlg::kGeneralPage);
 
     // The close box refuses the page like Cancel and forgets what was typed.
-    form->AccessPassword = "pw";
+    form->Options.AccessPassword = "pw";
     TPasswordDlg::modalRunner = [this](TPasswordDlg& d) {
         ++prompts;
         d.Pass1->setText("pw");
@@ -257,12 +257,12 @@ TEST_F(OptionsDialog, BrowseClearAndSetCurrent) {
 }
 
 TEST_F(OptionsDialog, CancelDiscardsEditsAtTheNextOpening) {
-    form->Menu1Descrip = "Edit";
+    form->Options.Menu1Descrip = "Edit";
     dialog->open();
     dialog->Edit2->setText("changed");
     dialog->CancelBtnClick(nullptr);
     EXPECT_FALSE(test::iniExists());
-    EXPECT_EQ(form->Menu1Descrip, "Edit");
+    EXPECT_EQ(form->Options.Menu1Descrip, "Edit");
     dialog->open();
     EXPECT_EQ(dialog->Edit2->text(), "Edit");
     // Opening again while visible keeps unsaved edits.

@@ -153,7 +153,7 @@ TEST_F(FullSize, SteppingThroughSoundsAndPictures) {
     EXPECT_NE(Form1->MediaPlayer1->Mode(), mpPlaying);
     Form2->NextImage1Click(nullptr);
     EXPECT_EQ(Form1->Panel1->text(), c + " - Playing");
-    EXPECT_EQ(Form2->Gvbox1->FileName(), Form1->ExecDir + "/Wave.bmp");
+    EXPECT_EQ(Form2->Gvbox1->FileName(), Form1->Options.ExecDir + "/Wave.bmp");
     Form2->NextImage1Click(nullptr); // onto another sound: the first stops, the second plays
     EXPECT_EQ(Form1->MediaPlayer1->FileName, d);
     EXPECT_EQ(Form1->Panel1->text(), d + " - Playing");

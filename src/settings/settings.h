@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-namespace app {
+namespace settings {
 
 inline const QString kSettingsFileName = QStringLiteral("GLIM.INI");
 
@@ -20,7 +20,7 @@ namespace keys {
 inline constexpr SettingKey Explorer{"Options", "Explorer", "1"};
 inline constexpr SettingKey WinFileOps{"Options", "WinFileOps", "1"};
 inline constexpr SettingKey Display{"Options", "Display", "0"};
-inline constexpr SettingKey ExecDir{"Options", "ExecDir", ""}; // default: the launch folder
+inline constexpr SettingKey ExecDir{"Options", "ExecDir", ""}; // default: defaultExecDir()
 inline constexpr SettingKey StartupDir{"Options", "StartupDir", ""};
 inline constexpr SettingKey Menu1Descrip{"Options", "Menu1Descrip", ""};
 inline constexpr SettingKey Menu1Command{"Options", "Menu1Command", ""};
@@ -47,6 +47,18 @@ inline constexpr SettingKey Form2Top{"Locations", "Form2Top", "0"};
 inline constexpr SettingKey NavBarLeft{"Locations", "NavBarLeft", "0"};
 inline constexpr SettingKey NavBarTop{"Locations", "NavBarTop", "0"};
 } // namespace keys
+
+// Form1Left and Form1Top hold this instead of a number when the browser window opens centred.
+inline const QString kCentred = QStringLiteral("Center");
+
+// The default of a key whose default text is a decimal number, known at compile time so that
+// the windows' designed sizes come from the same table.
+constexpr int defaultNumber(const SettingKey& k) {
+    int value = 0;
+    for (const char* c = k.defaultText; *c; ++c)
+        value = value * 10 + (*c - '0');
+    return value;
+}
 
 // Converts text to a 32-bit integer: optional leading blanks and sign, then decimal digits,
 // "$" or "0x"/"0X" followed by hexadecimal digits. Anything else, or a value out of range,
@@ -83,4 +95,8 @@ private:
 // Raises "'%s' is not a valid integer value" unless text is an integer.
 int toInteger(const QString& text);
 
-} // namespace app
+// Restore Window Locations: every key of [Locations] back to its default, with the browser
+// window centred.
+void writeDefaultLocations(const Settings& ini);
+
+} // namespace settings

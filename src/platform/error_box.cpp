@@ -1,11 +1,11 @@
-#include "app/error_box.h"
+#include "platform/error_box.h"
 
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 
 #include <new>
 
-namespace app {
+namespace platform {
 
 QString errorText(const std::exception& error) {
     if (const auto* own = dynamic_cast<const platform::GlimraError*>(&error))
@@ -24,4 +24,4 @@ void showErrorBox(const QString& text) {
         {kApplicationTitle, shown, platform::MessageIcon::Error, {platform::MessageButton::Ok}});
 }
 
-} // namespace app
+} // namespace platform

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace app {
+namespace platform {
 
 // Moves the window's outer top-left corner to topLeft.
 void moveOuter(QWidget* window, QPoint topLeft);
@@ -22,4 +22,4 @@ QPoint keepOnScreen(QPoint topLeft, QSize outer);
 // Centres the window's outer rectangle on the primary screen.
 void centreOnScreen(QWidget* window);
 
-} // namespace app
+} // namespace platform

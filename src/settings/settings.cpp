@@ -1,9 +1,9 @@
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include "platform/errors.h"
 #include "platform/profile.h"
 
-namespace app {
+namespace settings {
 namespace {
 
 int digitValue(QChar c, int base) {
@@ -109,4 +109,19 @@ void Settings::writeFlag(const SettingKey& k, bool flag) const {
     writeFlag(QString::fromLatin1(k.section), QString::fromLatin1(k.key), flag);
 }
 
-} // namespace app
+void writeDefaultLocations(const Settings& ini) {
+    const auto restore = [&ini](const SettingKey& k) {
+        ini.writeText(k, QString::fromLatin1(k.defaultText));
+    };
+    restore(keys::NavBarLeft);
+    restore(keys::NavBarTop);
+    restore(keys::Form2Left);
+    restore(keys::Form2Top);
+    restore(keys::Splitter1Left);
+    ini.writeText(keys::Form1Left, kCentred);
+    ini.writeText(keys::Form1Top, kCentred);
+    restore(keys::Form1Width);
+    restore(keys::Form1Height);
+}
+
+} // namespace settings

@@ -1,4 +1,4 @@
-#include "app/window_placement.h"
+#include "platform/window_placement.h"
 
 #include "platform/screen.h"
 
@@ -10,7 +10,7 @@
 #include <QVariant>
 #include <QWidget>
 
-namespace app {
+namespace platform {
 namespace {
 
 const char* const kOuterSize = "glimraOuterSize";
@@ -99,4 +99,4 @@ void centreOnScreen(QWidget* window) {
     window->move((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
 }
 
-} // namespace app
+} // namespace platform

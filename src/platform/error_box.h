@@ -5,7 +5,7 @@
 #include <exception>
 #include <utility>
 
-namespace app {
+namespace platform {
 
 inline const QString kApplicationTitle = QStringLiteral("Glimra Version 2.0");
 
@@ -28,4 +28,4 @@ template <typename F> bool guarded(F&& handler) {
     return false;
 }
 
-} // namespace app
+} // namespace platform
