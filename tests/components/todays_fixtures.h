@@ -1,6 +1,6 @@
 // Files of today's formats for the image box tests: made by the Debian tools that write them
 // (cwebp, avifenc, heif-enc, cjxl, gzip, netpbm), or built here from the format's structure
-// where no tool writes one (SVG text, a minimal DNG).
+// where no tool writes one (SVG text; the DNG writer is in tests/support).
 #pragma once
 
 #include "fixtures.h"
@@ -27,10 +27,6 @@ QByteArray buildSvg();
 
 // A TIFF structure holding only an orientation tag, as EXIF blocks are.
 QByteArray exifBlock(int orientation);
-
-// A DNG as cameras and converters write it: the first directory holds the JPEG preview (with
-// the orientation), a sub-directory the raw sensor data of rawSize.
-QByteArray buildDng(const QByteArray& previewJpeg, QSize rawSize, int orientation);
 
 // One fixture per picture extension added for today's files.
 QList<Fixture> todaysPictureFixtures();

@@ -4,6 +4,7 @@
 #include "components/decoders/decode.h"
 #include "components/decoders/raw_reader.h"
 #include "components/image_box.h"
+#include "dng_writer.h"
 #include "todays_fixtures.h"
 
 #include <QFile>
@@ -71,7 +72,7 @@ TEST_F(TodaysPictures, EveryFormatThatCarriesAnOrientationComesOutUpright) {
         {"irot.avif",
          convertFile("avifenc", {"--irot", "3", "{in}", "{out}"}, png, "in.png", "out.avif")},
         // LibRaw reads no raw picture under 22 pixels a side.
-        {"flip.dng", fixtures::buildDng(jpeg, QSize(80, 40), 6)},
+        {"flip.dng", test::buildDng(jpeg, QSize(80, 40), 6)},
     };
     for (const Case& c : cases) {
         const decoders::Picture p = full(c.name, c.bytes);
@@ -190,7 +191,7 @@ TEST_F(TodaysPictures, SvgIsDrawnAtTheBoxSizeAndAsLibrsvgDrawsIt) {
 
 TEST_F(TodaysPictures, CameraRawShowsItsEmbeddedPreviewAtTheRawsFullSize) {
     const QByteArray jpeg = runTool("gm", {"convert", "-", "jpg:-"}, toPng(halves(24, 16)));
-    const QString path = write("camera.nef", fixtures::buildDng(jpeg, QSize(96, 64), 1));
+    const QString path = write("camera.nef", test::buildDng(jpeg, QSize(96, 64), 1));
     TGvbox preview(TGvbox::Mode::Preview);
     preview.setFileName(path);
     EXPECT_EQ(preview.bmpw(), 96);
