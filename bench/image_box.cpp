@@ -4,6 +4,7 @@
 // the ratios to the targets, and the peak memory of each preview load above idle.
 #include "components/image_box.h"
 
+#include "components/decoders/magick_reader.h"
 #include "support/photo_like.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
@@ -24,6 +26,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -31,7 +34,7 @@ extern char** environ;
 namespace {
 
 QTemporaryDir* workDir = nullptr;
-QString jpegPath, pngPath, bmpPath, gifPath;
+QString jpegPath, pngPath, bmpPath, gifPath, tiffPath, tgaPath;
 
 using bench::photoLike;
 
@@ -51,6 +54,11 @@ void makeFiles() {
     const QString source = dir + "/small.png";
     photoLike(640, 480).save(source, "PNG");
     QProcess::execute("gm", {"convert", source, gifPath});
+    // Formats decoded in the helper process: a 12-megapixel TIFF and TGA.
+    tiffPath = dir + "/photo.tif";
+    tgaPath = dir + "/photo.tga";
+    QProcess::execute("gm", {"convert", bmpPath, tiffPath});
+    QProcess::execute("gm", {"convert", bmpPath, tgaPath});
 }
 
 // Processor time (user and system) used by this process, and by the peer tools it waited for.
@@ -144,8 +152,32 @@ template <typename F> void add(const std::string& name, F body) {
         ->UseRealTime();
 }
 
+// The same decode as the helper runs, but in this process: the cost of the helper is the
+// difference.
+void inProcessMagick(const QString& path, decoders::Format format) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const decoders::Picture p = decoders::readWithMagick(file.readAll(), format, QSize(200, 200));
+    QImage canvas(200, 200, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    painter.drawImage(QRect(0, 0, 200, 200 * p.height / std::max(1, p.width)), p.image);
+    benchmark::DoNotOptimize(canvas.bits());
+}
+
 void registerAll() {
     const std::string out = workDir->path().toStdString() + "/thumb.jpg";
+    for (const auto& [name, format] : {std::pair{std::string("tiff"), decoders::Format::Tiff},
+                                       std::pair{std::string("tga"), decoders::Format::Tga}}) {
+        const QString path = name == "tiff" ? tiffPath : tgaPath;
+        add("helper/" + name, [path](benchmark::State& s) {
+            for (auto _ : s)
+                previewLoad(path);
+        });
+        add("in-process/" + name, [path, format](benchmark::State& s) {
+            for (auto _ : s)
+                inProcessMagick(path, format);
+        });
+    }
     for (const std::string format : {"jpeg", "png", "bmp", "gif"}) {
         const std::string path = pathOf(format).toStdString();
         add(("glimra/" + format), [path](benchmark::State& s) {
@@ -252,7 +284,22 @@ void printTable(const char* title, const std::map<std::string, double>& times) {
     }
 }
 
+void printHelperCost(const Recorder& r) {
+    std::printf("\npreview through the decoder helper against the same decode in this process "
+                "(wall clock; target 1.1)\n");
+    for (const char* name : {"tiff", "tga"}) {
+        const auto helper = r.ms.find(std::string("helper/") + name);
+        const auto own = r.ms.find(std::string("in-process/") + name);
+        if (helper == r.ms.end() || own == r.ms.end())
+            continue;
+        const double ratio = helper->second / own->second;
+        std::printf("%-6s helper %8.1f ms  in-process %8.1f ms  ratio %.2f%s\n", name,
+                    helper->second, own->second, ratio, ratio <= 1.1 ? " (met)" : " (MISSED)");
+    }
+}
+
 void printSummary(const Recorder& r) {
+    printHelperCost(r);
     printTable("wall-clock time per preview load (ratio to the floor, else to the fastest peer)",
                r.ms);
     printTable("processor time per preview load, peers' processes included", r.cpu);

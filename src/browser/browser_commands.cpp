@@ -37,7 +37,7 @@ void TForm1::BitBtn1Click(QObject*) {
     }
     // Loaded and sized first, so a hidden window appears at its new size.
     if (!browser::isMediaFile(path)) {
-        Form2->Gvbox1->setFileName(path);
+        Form2->Gvbox1->setNativeFileName(FileListBox1->SelectedNativePath());
         Form2->resetToNaturalSize(false);
         Form2->Panel1->setText(
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));

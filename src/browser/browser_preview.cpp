@@ -25,7 +25,8 @@ void TForm1::FileListBox1Change(QObject*) {
     // A picture, or no file at all. A player that is open but stopped stays open.
     if (MediaPlayer1->Mode() == mpPlaying)
         MediaPlayer1->Close();
-    Gvbox1->setFileName(path);
+    // The picture is read by its native bytes: no stand-in link is needed for odd names.
+    Gvbox1->setNativeFileName(FileListBox1->SelectedNativePath());
     if (path.isEmpty()) {
         Panel1->setText(browser::kNoFileLoaded);
         Panel6->setText(browser::kFileSizeEmpty);
@@ -39,7 +40,7 @@ void TForm1::FileListBox1Change(QObject*) {
     // The full-size window follows the selection even while hidden. It is loaded and sized
     // before it shows, so it appears at its new size.
     if (FullSizeShown && Form2) {
-        Form2->Gvbox1->setFileName(path);
+        Form2->Gvbox1->setNativeFileName(FileListBox1->SelectedNativePath());
         Form2->resetToNaturalSize(false);
         Form2->Panel1->setText(
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));

@@ -4,10 +4,15 @@
 #include "components/image_box_geometry.h"
 #include "components/jpeg_writer.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QMovie>
 #include <QPaintEvent>
 #include <QPainter>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,34 +31,70 @@ TGvbox::~TGvbox() = default;
 
 void TGvbox::clear() {
     movie_.reset();
+    movieFile_.reset();
     picture_ = decoders::Picture();
     fitted_ = QPixmap();
     shrunk_ = QImage();
 }
 
 void TGvbox::setFileName(const QString& path) {
-    fileName_ = path;
+    load(QFile::encodeName(path), path);
+}
+
+void TGvbox::setNativeFileName(const QByteArray& nativePath) {
+    load(nativePath, QFile::decodeName(nativePath));
+}
+
+void TGvbox::load(const QByteArray& nativePath, const QString& shown) {
+    fileName_ = shown;
+    nativeName_ = nativePath;
     clear();
-    if (!path.isEmpty()) {
-        // The preview needs only enough pixels to fill its box.
-        const QSize hint = mode_ == Mode::Preview ? size() : QSize();
-        decoders::Picture loaded = decoders::decodeFile(path, hint);
-        if (loaded.ok())
-            picture_ = std::move(loaded);
-        if (picture_.animated)
-            startAnimation();
+    if (nativePath.isEmpty()) {
+        show({});
+        return;
     }
+    // The preview needs only enough pixels to fill its box.
+    decoders::DecodeOptions options;
+    options.hint = mode_ == Mode::Preview ? size() : QSize();
+    bool hourglass = false;
+    options.onSlow = [&hourglass] {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        hourglass = true;
+    };
+    decoders::Picture loaded = decoders::decodeFile(nativePath, options);
+    if (hourglass)
+        QGuiApplication::restoreOverrideCursor();
+    show(std::move(loaded));
+}
+
+void TGvbox::show(decoders::Picture picture) {
+    if (picture.ok())
+        picture_ = std::move(picture);
+    if (picture_.animated)
+        startAnimation();
     fitToZoom();
     update();
 }
 
 void TGvbox::startAnimation() {
-    auto movie = std::make_unique<QMovie>(fileName_);
+    if (qint64(picture_.width) * picture_.height > kAnimationPixels)
+        return;
+    auto file = std::make_unique<QFile>();
+    const int fd = ::open(nativeName_.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    auto movie = std::make_unique<QMovie>(file.get());
     if (!movie->isValid() || movie->frameCount() == 1)
         return;
     movie->setCacheMode(QMovie::CacheNone);
     connect(movie.get(), &QMovie::frameChanged, this, &TGvbox::onFrameChanged);
+    movieFile_ = std::move(file);
     movie_ = std::move(movie);
+    frameShownAt_ = 0;
+    lateFrames_ = 0;
     movie_->start();
 }
 
@@ -61,6 +102,19 @@ void TGvbox::onFrameChanged() {
     const QImage frame = movie_->currentImage();
     if (frame.isNull())
         return;
+    // A frame that arrived much later than the movie asked for took that long to decode on
+    // this thread (or the thread was busy elsewhere): twice in a row, and the animation stops
+    // at this frame.
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    const qint64 now = clock.elapsed();
+    const bool late = frameShownAt_ > 0 && now - frameShownAt_ - frameDelay_ > kFrameBudgetMs;
+    lateFrames_ = late ? lateFrames_ + 1 : 0;
+    frameShownAt_ = now;
+    frameDelay_ = movie_->nextFrameDelay();
+    if (lateFrames_ >= 2)
+        movie_->stop();
     picture_.image = frame;
     fitted_ = QPixmap();
     shrunk_ = QImage();
@@ -87,7 +141,7 @@ void TGvbox::setJPGSaveName(const QString& path) {
     jpgSaveName_ = path;
     QImage full = picture_.image;
     if (!full.isNull() && full.size() != QSize(bmpw(), bmph()))
-        full = decoders::decodeFile(fileName_).image; // the preview holds reduced pixels
+        full = decoders::decodeFile(nativeName_).image; // the preview holds reduced pixels
     components::writeJpeg(full, path);
 }
 

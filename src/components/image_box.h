@@ -12,7 +12,10 @@
 //
 // Callers set FileName before reading bmpw, bmph and bmpc: the load is synchronous and the
 // three values describe the new picture when setFileName returns (all 0 when the file could
-// not be read, and the box is then empty).
+// not be read, and the box is then empty). A load that runs past 300 ms shows the hourglass;
+// one that runs past the decode budget is abandoned and the file shown as unreadable.
+// Animated GIFs run only while a frame fits the animation budget (kAnimationPixels, and each
+// frame decoded within kFrameBudgetMs); otherwise the first frame stays.
 #pragma once
 
 #include "components/decoders/picture.h"
@@ -23,6 +26,7 @@
 #include <QWidget>
 #include <memory>
 
+class QFile;
 class QMovie;
 
 class TGvbox : public QWidget {
@@ -42,9 +46,17 @@ public:
 
     Mode mode() const { return mode_; }
 
+    // Animation budget: canvases up to this many pixels animate, each frame decoded within
+    // kFrameBudgetMs on the UI thread; larger or slower ones show their first frame.
+    static constexpr qint64 kAnimationPixels = 16'000'000;
+    static constexpr int kFrameBudgetMs = 100;
+
     QString FileName() const { return fileName_; }
     // Loads the file (an empty path empties the box).
     void setFileName(const QString& path);
+    // The same for a path in the file system's own bytes (exact for names that are no valid
+    // UTF-8); FileName then reads as its display form.
+    void setNativeFileName(const QByteArray& nativePath);
 
     float Zoom() const { return zoom_; }
     // Redraws at this scale (0.25 ... 4.0); the full-size box resizes itself to match.
@@ -79,6 +91,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void load(const QByteArray& nativePath, const QString& shown);
+    void show(decoders::Picture picture);
     void clear();
     void startAnimation();
     void onFrameChanged();
@@ -88,10 +102,15 @@ private:
 
     Mode mode_;
     QString fileName_;
+    QByteArray nativeName_;
     QString jpgSaveName_;
     float zoom_ = 1.0f;
     decoders::Picture picture_;
+    std::unique_ptr<QFile> movieFile_;
     std::unique_ptr<QMovie> movie_;
+    qint64 frameShownAt_ = 0; // monotonic ms when the last frame arrived
+    int frameDelay_ = 0;      // the delay the movie asked for before the next one
+    int lateFrames_ = 0;      // frames in a row that came too late
     // Drawing caches: the preview's shrunk pixmap and the full-size box's smoothly shrunk
     // picture for zooms below 100 %; both are at most the size of the picture.
     QPixmap fitted_;

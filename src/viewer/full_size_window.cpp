@@ -184,13 +184,13 @@ void TForm2::step(int delta) {
     if (!browser::isMediaFile(path)) {
         if (Form1->MediaPlayer1->Mode() == mpPlaying)
             Form1->MediaPlayer1->Close();
-        Gvbox1->setFileName(path);
+        Gvbox1->setNativeFileName(list->SelectedNativePath());
         resetToNaturalSize(false);
         // Both status lines describe the full-size box's picture.
         const QString status =
             browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc());
         Panel1->setText(status);
-        Form1->Gvbox1->setFileName(path);
+        Form1->Gvbox1->setNativeFileName(list->SelectedNativePath());
         Form1->Panel1->setText(status);
         Form1->Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
         return;

@@ -132,11 +132,11 @@ TEST_F(Browser, TodaysSoundAndVideoPlayBehindThePictureTheyCarry) {
     ASSERT_EQ(Form1->FileListBox1->Count(), 4);
     // An AVI keeps its placeholder though a frame could be taken from it.
     select(0);
-    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->ExecDir + "/Avi.bmp");
+    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->Options.ExecDir + "/Avi.bmp");
     EXPECT_EQ(Form1->Panel1->text(), avi + " - Playing");
     // A sound without cover art shows the sound placeholder.
     select(1);
-    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->ExecDir + "/Wave.bmp");
+    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->Options.ExecDir + "/Wave.bmp");
     EXPECT_EQ(Form1->Panel1->text(), bare + " - Playing");
     // A video shows its frame, a song its cover; both play.
     select(2);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QtEndian>
+#include <algorithm>
 
 namespace fixtures {
 
@@ -104,7 +105,7 @@ QByteArray buildPng(int width, int height, const QByteArray& rows) {
            chunk("IEND", {});
 }
 
-QByteArray buildWmf() {
+QByteArray buildWmf(const QByteArray& moreRecords) {
     // Placeable header: 48 x 32 units at 96 units per inch.
     Bytes placeable;
     placeable.le32(0x9AC6CDD7u).le16(0).le16(0).le16(0).le16(48).le16(32).le16(96).le32(0);
@@ -118,11 +119,46 @@ QByteArray buildWmf() {
     records.le32(7).le16(0x02FC).le16(0).le32(0x000000FF).le16(0);   // CREATEBRUSHINDIRECT
     records.le32(4).le16(0x012D).le16(0);                            // SELECTOBJECT
     records.le32(7).le16(0x041B).le16(24).le16(36).le16(8).le16(12); // RECTANGLE
-    records.le32(3).le16(0x0000);                                    // EOF
+    records.raw(moreRecords);
+    records.le32(3).le16(0x0000); // EOF
     Bytes header;
     const std::uint32_t words = std::uint32_t((18 + records.data.size()) / 2);
-    header.le16(1).le16(9).le16(0x0300).le32(words).le16(1).le32(7).le16(0);
+    const std::uint32_t largest = std::max<std::uint32_t>(7, std::uint32_t(moreRecords.size() / 2));
+    const int objects = moreRecords.isEmpty() ? 1 : 2; // the brush, and the text's font
+    header.le16(1).le16(9).le16(0x0300).le32(words).le16(objects).le32(largest).le16(0);
     return placeable.data + header.data + records.data;
+}
+
+QByteArray wmfTextRecords(const QByteArray& text) {
+    // CREATEFONTINDIRECT (height 20, "Times"), SELECTOBJECT, TEXTOUT at (2, 20).
+    Bytes font;
+    font.le16(-20)
+        .le16(0)
+        .le16(0)
+        .le16(0)
+        .le16(400)
+        .u8(0)
+        .u8(0)
+        .u8(0)
+        .u8(0)
+        .u8(0)
+        .u8(0)
+        .u8(0)
+        .u8(0)
+        .raw(QByteArray("Times\0\0\0", 8));
+    Bytes r;
+    r.le32(std::uint32_t(3 + font.data.size() / 2)).le16(0x02FB).raw(font.data);
+    r.le32(4).le16(0x012D).le16(1);
+    QByteArray padded = text;
+    if (padded.size() % 2)
+        padded.append('\0');
+    r.le32(std::uint32_t(3 + 1 + padded.size() / 2 + 2))
+        .le16(0x0521)
+        .le16(int(text.size()))
+        .raw(padded)
+        .le16(20)
+        .le16(2);
+    return r.data;
 }
 
 QByteArray buildEmf(int width, int height) {

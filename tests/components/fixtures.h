@@ -62,7 +62,10 @@ QList<Fixture> allFixtures();
 const QMap<QString, Fixture>& fixtureByExtension();
 
 // Byte-built files (also used by the tests of single formats).
-QByteArray buildWmf();
+// moreRecords: metafile records drawn after the red rectangle.
+QByteArray buildWmf(const QByteArray& moreRecords = {});
+// Records that select a Times font and draw text with it (libwmf then needs its fonts).
+QByteArray wmfTextRecords(const QByteArray& text);
 QByteArray buildEmf(int width, int height);
 QByteArray buildWpg();
 QByteArray buildCut();

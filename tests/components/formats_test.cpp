@@ -33,6 +33,12 @@ TEST_P(EveryExtension, LoadsWithSizeAndStoredBitsPerPixel) {
         EXPECT_EQ(box.bmpc(), f.bitsPerPixel) << f.how.toStdString();
         EXPECT_FALSE(box.shownImage().isNull());
     }
+    // The facts read from the header alone are the same.
+    const decoders::Picture facts = decoders::readFacts(QFile::encodeName(path));
+    EXPECT_EQ(facts.width, f.width) << f.how.toStdString();
+    EXPECT_EQ(facts.height, f.height) << f.how.toStdString();
+    EXPECT_EQ(facts.bitsPerPixel, f.bitsPerPixel) << f.how.toStdString();
+    EXPECT_TRUE(facts.image.isNull());
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, EveryExtension,

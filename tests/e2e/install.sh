@@ -15,6 +15,13 @@ for file in "$source_dir"/data/*; do
     cmp -s "$file" "$data/$(basename "$file")" || fail "$(basename "$file") not installed in $data"
 done
 
+# The decoder helpers go to libexec/glimra, where the installed program looks first, with the
+# font map the metafile helper needs.
+for helper in glimra-decoder glimra-decoder-emf glimra-decoder-modern; do
+    [ -x "$prefix/libexec/glimra/$helper" ] || fail "no $helper in $prefix/libexec/glimra"
+done
+[ -s "$data/graphicsmagick/type.mgk" ] || fail "no font map in $data/graphicsmagick"
+
 entry="$prefix/share/applications/glimra.desktop"
 desktop-file-validate "$entry" || fail "desktop-file-validate refuses $entry"
 grep -q '^Exec=glimra %[fFuU]$' "$entry" || fail "the desktop entry cannot hand Glimra a folder"

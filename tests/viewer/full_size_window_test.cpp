@@ -175,7 +175,7 @@ TEST_F(FullSize, SteppingOntoAVideoShowsItsFrameSizedLikeAPicture) {
     EXPECT_EQ(Form2->Panel1->text(), clip);
     EXPECT_EQ(Form1->Panel1->text(), clip + " - Playing");
     Form2->NextImage1Click(nullptr);
-    EXPECT_EQ(Form2->Gvbox1->FileName(), Form1->ExecDir + "/Avi.bmp");
+    EXPECT_EQ(Form2->Gvbox1->FileName(), Form1->Options.ExecDir + "/Avi.bmp");
     EXPECT_EQ(Form2->size().width(), Form2->Gvbox1->bmpw());
     Form1->MediaPlayer1->Close();
 }

@@ -1,29 +1,28 @@
 #include "components/decoders/decode.h"
 
-#include "components/decoders/emf_reader.h"
 #include "components/decoders/gem_img.h"
-#include "components/decoders/heif_reader.h"
+#include "components/decoders/helper_client.h"
 #include "components/decoders/iff_ilbm.h"
 #include "components/decoders/jpeg_reader.h"
-#include "components/decoders/jxl_reader.h"
-#include "components/decoders/magick_reader.h"
 #include "components/decoders/media_still.h"
 #include "components/decoders/msp.h"
 #include "components/decoders/pc_paint.h"
 #include "components/decoders/png_reader.h"
-#include "components/decoders/qt_reader.h"
-#include "components/decoders/raw_reader.h"
-#include "components/decoders/svg_reader.h"
-#include "components/decoders/webp_reader.h"
+#include "components/decoders/routes.h"
+#include "components/decoders/stored_bits.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace decoders {
 
@@ -36,55 +35,188 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// GIF and BMP through Qt's own readers, which are the fastest here; a BMP variant Qt does not
-// read goes on to GraphicsMagick.
-Picture readWithQt(const QByteArray& bytes, Format format, QSize hint) {
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format == Format::Gif ? "gif" : "bmp");
-    const QSize size = reader.size();
-    if (size.isValid() && !sizeAcceptable(size.width(), size.height()))
-        return failure(QStringLiteral("picture too large"));
-    const bool animated = format == Format::Gif && reader.imageCount() > 1;
-    QImage image = reader.read();
-    if (image.isNull()) {
-        if (format == Format::Bmp)
-            return readWithMagick(bytes, format, hint);
-        return failure(reader.errorString());
-    }
-    return finish(std::move(image), storedBitsPerPixel(bytes, format), hint, animated);
-}
-
-Picture readFromMemory(const QByteArray& bytes, Format format, QSize hint) {
-    if (bytes.isEmpty())
-        return failure(QStringLiteral("empty file"));
-    FilePtr file(fmemopen(const_cast<char*>(bytes.constData()), std::size_t(bytes.size()), "rb"));
-    if (!file)
-        return failure(QStringLiteral("out of memory"));
-    return format == Format::Jpeg ? readJpeg(file.get(), hint) : readPng(file.get(), hint);
-}
-
-} // namespace
-
-Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint) {
+void allowLargeQtReads() {
     static const bool limitSet = [] {
-        // The size checks come first; Qt's own guard would refuse pictures well below them.
+        // The budget checks come first; Qt's own guard would refuse pictures well below them.
         QImageReader::setAllocationLimit(int(kMaxPixels * 4 / (1024 * 1024)) + 1);
         return true;
     }();
     (void)limitSet;
-    switch (format) {
-    case Format::Unknown:
+}
+
+// GIF and BMP through Qt's own readers, which are the fastest here. An empty picture means
+// Qt does not read this file (a BMP variant): the caller then asks the helper.
+Picture readWithQt(QIODevice* device, const QByteArray& head, Format format, QSize hint) {
+    allowLargeQtReads();
+    QImageReader reader(device, format == Format::Gif ? "gif" : "bmp");
+    const QSize size = reader.size();
+    if (size.isValid() && !fitsBudget(size.width(), size.height(), 4, decodeBudget()))
+        return failure(QStringLiteral("picture too large"));
+    const bool animated = format == Format::Gif && reader.imageCount() > 1;
+    QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    return finish(std::move(image), storedBitsPerPixel(head, format), hint, animated);
+}
+
+// Size of a GIF or BMP as its header claims, through Qt's reader (no pixels read).
+QSize qtHeaderSize(QIODevice* device, Format format) {
+    QImageReader reader(device, format == Format::Gif ? "gif" : "bmp");
+    return reader.size();
+}
+
+struct OpenedFile {
+    int fd = -1;
+    QString error;
+    ~OpenedFile() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Only regular files: opening a named pipe would wait for a writer, and a device such as
+// /dev/zero never ends (the open itself does not wait, thanks to O_NONBLOCK).
+void openForReading(const QByteArray& nativePath, OpenedFile& file) {
+    if (nativePath.isEmpty()) {
+        file.error = QStringLiteral("no file");
+        return;
+    }
+    file.fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (file.fd < 0)
+        file.error = QString::fromLocal8Bit(std::strerror(errno));
+}
+
+QByteArray readHead(int fd) {
+    QByteArray head(64, '\0');
+    const ssize_t n = ::pread(fd, head.data(), std::size_t(head.size()), 0);
+    head.truncate(n > 0 ? qsizetype(n) : 0);
+    return head;
+}
+
+// A sound's cover art or a video's frame, read by GStreamer through the descriptor's name.
+Picture readStill(int fd, Format format, const DecodeOptions& options, bool factsOnly) {
+    const auto limit = std::min(
+        kStillTimeLimit, std::chrono::milliseconds(std::int64_t(decodeBudget().seconds * 1000)));
+    Picture p = readMediaStill("/proc/self/fd/" + QByteArray::number(fd),
+                               format == Format::SoundStill ? FileKind::Sound : FileKind::Video,
+                               options.hint, limit);
+    if (factsOnly)
+        p.image = QImage();
+    return p;
+}
+
+Picture decodeOpened(int fd, const QByteArray& name, const DecodeOptions& options, bool factsOnly) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return failure(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!S_ISREG(info.st_mode))
+        return failure(QStringLiteral("not a regular file"));
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const QByteArray head = readHead(fd);
+    const Format format = detectFormat(head, name);
+    if (format == Format::Unknown)
         return failure(QStringLiteral("not a picture"));
+    if (format == Format::SoundStill || format == Format::VideoStill)
+        return readStill(fd, format, options, factsOnly);
+    const FormatRoute& route = routeOf(format);
+    if (route.helper != HelperKind::None && route.inProcessUpToPixels == 0)
+        return decodeInHelper(route.helper, fd, format, options, factsOnly);
+
+    if (format == Format::Jpeg || format == Format::Png) {
+        // Straight from the file: a large photo is never held in memory twice.
+        FilePtr stream(::fdopen(::dup(fd), "rb"));
+        if (!stream)
+            return failure(QStringLiteral("cannot open"));
+        std::rewind(stream.get());
+        return format == Format::Jpeg ? readJpeg(stream.get(), options, factsOnly)
+                                      : readPng(stream.get(), options, factsOnly);
+    }
+
+    // GIF and BMP: in the program while the header claims a modest size, else in the helper.
+    if (info.st_size > kMaxFileBytes)
+        return failure(QStringLiteral("file too large"));
+    QFile file;
+    if (!file.open(::dup(fd), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return failure(file.errorString());
+    file.seek(0);
+    const QSize claimed = qtHeaderSize(&file, format);
+    const bool modest = claimed.isValid() && std::int64_t(claimed.width()) * claimed.height() <=
+                                                 route.inProcessUpToPixels;
+    if (modest && factsOnly) {
+        file.seek(0);
+        QImageReader reader(&file, format == Format::Gif ? "gif" : "bmp");
+        Picture p;
+        p.width = claimed.width();
+        p.height = claimed.height();
+        p.bitsPerPixel = storedBitsPerPixel(head, format);
+        p.animated = format == Format::Gif && reader.imageCount() > 1;
+        return p;
+    }
+    if (modest) {
+        file.seek(0);
+        Picture p = readWithQt(&file, head, format, options.hint);
+        if (!p.image.isNull() || !p.error.isEmpty())
+            return p;
+    }
+    return decodeInHelper(route.helper, fd, format, options, factsOnly);
+}
+
+Picture decodePath(const QByteArray& nativePath, const DecodeOptions& options, bool factsOnly) {
+    OpenedFile file;
+    openForReading(nativePath, file);
+    if (file.fd < 0)
+        return failure(file.error);
+    return decodeOpened(file.fd, nativePath, options, factsOnly);
+}
+
+} // namespace
+
+Picture readFacts(const QByteArray& nativePath, const DecodeOptions& options) {
+    return decodePath(nativePath, options, true);
+}
+
+Picture decodeFile(const QByteArray& nativePath, const DecodeOptions& options) {
+    return decodePath(nativePath, options, false);
+}
+
+Picture decodeOpenFile(int fd, const QByteArray& name, const DecodeOptions& options) {
+    return decodeOpened(fd, name, options, false);
+}
+
+Picture readOpenFileFacts(int fd, const QByteArray& name, const DecodeOptions& options) {
+    return decodeOpened(fd, name, options, true);
+}
+
+Picture decodeFile(const QString& path, QSize hint) {
+    DecodeOptions options;
+    options.hint = hint;
+    return decodeFile(QFile::encodeName(path), options);
+}
+
+Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint) {
+    if (bytes.isEmpty())
+        return failure(QStringLiteral("empty file"));
+    switch (format) {
     case Format::Jpeg:
-    case Format::Png:
-        return readFromMemory(bytes, format, hint);
+    case Format::Png: {
+        FilePtr file(
+            fmemopen(const_cast<char*>(bytes.constData()), std::size_t(bytes.size()), "rb"));
+        if (!file)
+            return failure(QStringLiteral("out of memory"));
+        DecodeOptions options;
+        options.hint = hint;
+        return format == Format::Jpeg ? readJpeg(file.get(), options, false)
+                                      : readPng(file.get(), options, false);
+    }
     case Format::Gif:
-    case Format::Bmp:
-        return readWithQt(bytes, format, hint);
-    case Format::Emf:
-        return readEmf(bytes, hint);
+    case Format::Bmp: {
+        QByteArray copy = bytes;
+        QBuffer buffer(&copy);
+        buffer.open(QIODevice::ReadOnly);
+        Picture p = readWithQt(&buffer, bytes.left(64), format, hint);
+        return p.image.isNull() && p.error.isEmpty() ? failure(QStringLiteral("unreadable picture"))
+                                                     : p;
+    }
     case Format::GemImg:
         return readGemImg(bytes, hint);
     case Format::Msp:
@@ -93,62 +225,9 @@ Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint) {
         return readIlbm(bytes, hint);
     case Format::PcPaint:
         return readPcPaint(bytes, hint);
-    case Format::Tiff:
-    case Format::Ico:
-    case Format::Pnm:
-        return readWithQtReader(bytes, format, hint);
-    case Format::WebP:
-        return readWebP(bytes, hint);
-    case Format::Heif:
-        return readHeif(bytes, hint);
-    case Format::Avif:
-        return readAvif(bytes, hint);
-    case Format::Jxl:
-        return readJxl(bytes, hint);
-    case Format::Svg:
-        return readSvg(bytes, hint);
-    case Format::Raw:
-        return readRaw(bytes, hint);
-    case Format::SoundStill:
-    case Format::VideoStill:
-        return failure(QStringLiteral("sound and video are read from their files"));
     default:
-        return readWithMagick(bytes, format, hint);
+        return failure(QStringLiteral("decoded by a helper"));
     }
-}
-
-Picture decodeFile(const QString& path, QSize hint) {
-    if (path.isEmpty())
-        return failure(QStringLiteral("no file"));
-    // Only regular files: opening a named pipe would wait for a writer, and a device such as
-    // /dev/zero never ends.
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return failure(QString::fromLocal8Bit(std::strerror(errno)));
-    if (!S_ISREG(info.st_mode))
-        return failure(QStringLiteral("not a regular file"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failure(file.errorString());
-    const Format format = detectFormat(file.peek(64), path);
-    if (format == Format::Jpeg || format == Format::Png) {
-        // Straight from the file: a large photo is never held in memory twice.
-        FilePtr stream(std::fopen(QFile::encodeName(path).constData(), "rb"));
-        if (!stream)
-            return failure(QStringLiteral("cannot open"));
-        return format == Format::Jpeg ? readJpeg(stream.get(), hint) : readPng(stream.get(), hint);
-    }
-    if (format == Format::Unknown)
-        return failure(QStringLiteral("not a picture"));
-    if (format == Format::SoundStill || format == Format::VideoStill)
-        return readMediaStill(QFile::encodeName(path),
-                              format == Format::SoundStill ? FileKind::Sound : FileKind::Video,
-                              hint);
-    // The formats below are read whole into memory; none of them needs more than this for a
-    // picture within the pixel limit.
-    if (info.st_size > kMaxFileBytes)
-        return failure(QStringLiteral("file too large"));
-    return decodeBytes(file.readAll(), format, hint);
 }
 
 } // namespace decoders

@@ -1,5 +1,6 @@
 #include "components/decoders/emf_reader.h"
 
+#include "components/decoders/budget.h"
 #include "components/decoders/bytes.h"
 
 #include <QPainter>
@@ -64,6 +65,9 @@ Picture readEmf(const QByteArray& bytes, QSize hint) {
     const QSize size = emfSize(bytes);
     if (size.isEmpty())
         return failure(QStringLiteral("damaged metafile"));
+    const int reduction = reductionFor(size, hint);
+    if (!fitsBudget(size.width() / reduction, size.height() / reduction, 4, decodeBudget()))
+        return failure(QStringLiteral("picture needs too much memory"));
     generatorOptions options{};
     options.svgDelimiter = true;
     options.imgWidth = size.width();
@@ -80,8 +84,7 @@ Picture readEmf(const QByteArray& bytes, QSize hint) {
     if (!renderer.isValid())
         return failure(QStringLiteral("damaged metafile"));
     // Drawn straight at the reduced size when only a preview is wanted.
-    const int r = reductionFor(size, hint);
-    QImage image(std::max(1, size.width() / r), std::max(1, size.height() / r),
+    QImage image(std::max(1, size.width() / reduction), std::max(1, size.height() / reduction),
                  QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return failure(QStringLiteral("out of memory"));

@@ -2,7 +2,6 @@
 
 #include "components/decoders/file_types.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -81,8 +80,7 @@ Format bySignature(const QByteArray& h) {
     return Format::Unknown;
 }
 
-Format byExtension(const QString& path) {
-    const QString ext = QFileInfo(path).suffix().toLower();
+Format byExtension(const QByteArray& ext) {
     static const struct {
         const char* ext;
         Format format;
@@ -107,13 +105,15 @@ Format byExtension(const QString& path) {
         {"srw", Format::Raw},
     };
     for (const auto& row : table)
-        if (ext == QLatin1String(row.ext))
+        if (ext == row.ext)
             return row.format;
     // Sound and video: the picture they may carry.
-    if (const std::optional<FileType> type = fileTypeOf(path)) {
-        if (type->kind == FileKind::Sound)
+    for (const FileType& type : kFileTypes) {
+        if (ext != type.extension)
+            continue;
+        if (type.kind == FileKind::Sound)
             return Format::SoundStill;
-        if (type->kind == FileKind::Video)
+        if (type.kind == FileKind::Video)
             return Format::VideoStill;
     }
     return Format::Unknown;
@@ -121,17 +121,24 @@ Format byExtension(const QString& path) {
 
 } // namespace
 
-Format detectFormat(const QByteArray& head, const QString& path) {
+QByteArray extensionOf(const QByteArray& name) {
+    const qsizetype slash = name.lastIndexOf('/');
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot > slash + 1 ? name.mid(dot + 1).toLower() : QByteArray();
+}
+
+Format detectFormat(const QByteArray& head, const QByteArray& name) {
     const Format signed_ = bySignature(head);
+    const QByteArray ext = extensionOf(name);
     // Most camera RAW files are TIFF files with the raw data in a sub-picture.
-    if (signed_ == Format::Tiff && byExtension(path) == Format::Raw)
+    if (signed_ == Format::Tiff && byExtension(ext) == Format::Raw)
         return Format::Raw;
     if (signed_ != Format::Unknown)
         return signed_;
     // ".rle" is both Windows' run-length bitmap (signed "BM") and Utah RLE (signed above); an
     // unsigned ".rle" is neither.
-    const Format named = byExtension(path);
-    if (named == Format::Bmp && QFileInfo(path).suffix().compare("rle", Qt::CaseInsensitive) == 0)
+    const Format named = byExtension(ext);
+    if (named == Format::Bmp && ext == "rle")
         return Format::Unknown;
     return named;
 }

@@ -44,7 +44,11 @@ enum class Format {
     VideoStill,
 };
 
-// head: the first bytes of the file (64 are enough); path: its name, for the extension.
-Format detectFormat(const QByteArray& head, const QString& path);
+// head: the first bytes of the file (64 are enough); name: its native path or name, for the
+// extension.
+Format detectFormat(const QByteArray& head, const QByteArray& name);
+
+// The extension of a native path, lower-cased, without the dot ("" when none).
+QByteArray extensionOf(const QByteArray& name);
 
 } // namespace decoders

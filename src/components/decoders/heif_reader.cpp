@@ -1,5 +1,7 @@
 #include "components/decoders/heif_reader.h"
 
+#include "components/decoders/budget.h"
+
 #include <QTransform>
 #include <algorithm>
 #include <avif/avif.h>
@@ -104,7 +106,7 @@ QImage transformed(const QImage& image, const avifImage* avif) {
 
 } // namespace
 
-Picture readHeif(const QByteArray& bytes, QSize hint) {
+Picture readHeif(const QByteArray& bytes, QSize hint, bool factsOnly) {
     const std::unique_ptr<heif_context, HeifContextDeleter> context(heif_context_alloc());
     if (!context)
         return failure(QStringLiteral("out of memory"));
@@ -124,6 +126,11 @@ Picture readHeif(const QByteArray& bytes, QSize hint) {
     const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
     const int depth = std::max(1, heif_image_handle_get_luma_bits_per_pixel(primary));
     const int bits = depth * (alpha ? 4 : 3);
+    if (factsOnly)
+        return factsOnlyPicture(full, bits);
+    // The decoded planes, then the interleaved copy and the 32-bit picture.
+    if (!fitsBudget(full.width(), full.height(), 10, decodeBudget()))
+        return failure(QStringLiteral("picture too large"));
 
     QString error;
     if (const HeifHandle thumbnail = thumbnailFor(primary, hint)) {
@@ -138,7 +145,7 @@ Picture readHeif(const QByteArray& bytes, QSize hint) {
     return finishReduced(std::move(image), full, bits, hint);
 }
 
-Picture readAvif(const QByteArray& bytes, QSize hint) {
+Picture readAvif(const QByteArray& bytes, QSize hint, bool factsOnly) {
     const std::unique_ptr<avifDecoder, AvifDecoderDeleter> decoder(avifDecoderCreate());
     if (!decoder)
         return failure(QStringLiteral("out of memory"));
@@ -155,6 +162,18 @@ Picture readAvif(const QByteArray& bytes, QSize hint) {
         return failure(QString::fromUtf8(avifResultToString(result)));
     const avifImage* header = decoder->image;
     if (!sizeAcceptable(header->width, header->height))
+        return failure(QStringLiteral("picture too large"));
+    const int channels =
+        (header->yuvFormat == AVIF_PIXEL_FORMAT_YUV400 ? 1 : 3) + (decoder->alphaPresent ? 1 : 0);
+    const int bits = int(header->depth) * channels;
+    const bool quarterTurn =
+        (header->transformFlags & AVIF_TRANSFORM_IROT) && header->irot.angle % 2;
+    if (factsOnly)
+        return factsOnlyPicture(quarterTurn ? QSize(int(header->height), int(header->width))
+                                            : QSize(int(header->width), int(header->height)),
+                                bits);
+    // The decoded planes (up to 16 bits a sample), then the 32-bit picture.
+    if (!fitsBudget(header->width, header->height, 12, decodeBudget()))
         return failure(QStringLiteral("picture too large"));
     result = avifDecoderNextImage(decoder.get());
     if (result != AVIF_RESULT_OK)
@@ -174,9 +193,8 @@ Picture readAvif(const QByteArray& bytes, QSize hint) {
     result = avifImageYUVToRGB(frame, &rgb);
     if (result != AVIF_RESULT_OK)
         return failure(QString::fromUtf8(avifResultToString(result)));
-    const int channels = (frame->yuvFormat == AVIF_PIXEL_FORMAT_YUV400 ? 1 : 3) + (alpha ? 1 : 0);
     image = transformed(image, frame);
-    return finish(std::move(image), int(frame->depth) * channels, hint);
+    return finish(std::move(image), bits, hint);
 }
 
 } // namespace decoders

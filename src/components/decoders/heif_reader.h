@@ -12,7 +12,7 @@
 
 namespace decoders {
 
-Picture readHeif(const QByteArray& bytes, QSize hint);
-Picture readAvif(const QByteArray& bytes, QSize hint);
+Picture readHeif(const QByteArray& bytes, QSize hint, bool factsOnly = false);
+Picture readAvif(const QByteArray& bytes, QSize hint, bool factsOnly = false);
 
 } // namespace decoders

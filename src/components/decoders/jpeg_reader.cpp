@@ -2,6 +2,8 @@
 
 #include "components/decoders/tiff_tags.h"
 
+#include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstring>
 #include <jerror.h>
@@ -31,11 +33,38 @@ void onMessage(j_common_ptr info, int level) {
         err->truncated = true;
 }
 
+// Called by libjpeg between passes and every few rows: stops a decode that has too many scans,
+// or has run out of time.
+struct Progress {
+    jpeg_progress_mgr base;
+    DecodeWatch* watch;
+    bool expired;
+    bool tooManyScans;
+};
+
+void onProgress(j_common_ptr common) {
+    auto* progress = reinterpret_cast<Progress*>(common->progress);
+    if (!common->is_decompressor)
+        return;
+    auto* info = reinterpret_cast<j_decompress_ptr>(common);
+    if (info->input_scan_number > kMaxScans) {
+        progress->tooManyScans = true;
+        ERREXIT(common, JERR_NOT_COMPILED);
+    }
+    if (progress->watch->expired()) {
+        progress->expired = true;
+        ERREXIT(common, JERR_NOT_COMPILED);
+    }
+}
+
 // Everything libjpeg may jump out of lives in this job, so the decoding function below holds
 // no object with a destructor while a jump can happen.
 struct Job {
     jpeg_decompress_struct info;
     ErrorManager err;
+    Progress progress;
+    Budget budget;
+    bool factsOnly = false;
     QImage image;
     QByteArray exif;
     int components = 0;
@@ -56,6 +85,9 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         return false;
     }
     jpeg_create_decompress(&info);
+    info.progress = &job.progress.base;
+    // libjpeg-turbo refuses (JERR_NO_BACKING_STORE) rather than exceed this.
+    info.mem->max_memory_to_use = long(std::min<std::int64_t>(job.budget.memoryBytes, LONG_MAX));
     jpeg_stdio_src(&info, file);
     jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&info, TRUE);
@@ -70,6 +102,10 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         job.refused = true;
         jpeg_destroy_decompress(&info);
         return false;
+    }
+    if (job.factsOnly) {
+        jpeg_destroy_decompress(&info);
+        return true;
     }
     // The hint box is for the upright picture; a quarter turn swaps the sides it must fill.
     const int r = reductionFor(QSize(job.fullWidth, job.fullHeight), hint);
@@ -87,6 +123,12 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         info.out_color_space = JCS_CMYK;
     } else {
         info.out_color_space = JCS_EXT_BGRX;
+    }
+    jpeg_calc_output_dimensions(&info);
+    if (!fitsBudget(info.output_width, info.output_height, 4, job.budget)) {
+        job.refused = true;
+        jpeg_destroy_decompress(&info);
+        return false;
     }
     jpeg_start_decompress(&info);
     job.image = QImage(int(info.output_width), int(info.output_height), format);
@@ -119,18 +161,27 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
 
 } // namespace
 
-Picture readJpeg(std::FILE* file, QSize hint) {
+Picture readJpeg(std::FILE* file, const DecodeOptions& options, bool factsOnly) {
     Job job;
     std::memset(&job.info, 0, sizeof job.info);
-    const bool ok = decode(job, file, hint);
+    job.budget = decodeBudget();
+    job.factsOnly = factsOnly;
+    DecodeWatch watch(options, job.budget);
+    job.progress = Progress{{onProgress, 0, 0, 0, 0}, &watch, false, false};
+    const bool ok = decode(job, file, options.hint);
     if (job.refused)
         return failure(QStringLiteral("picture too large"));
+    if (job.progress.tooManyScans)
+        return failure(QStringLiteral("too many scans"));
+    if (job.progress.expired)
+        return failure(QStringLiteral("decoding took too long"));
     if (!ok)
         return failure(QString::fromLatin1(job.err.message));
     const int orientation = exifOrientation(job.exif);
     const bool quarterTurn = orientation >= 5;
     Picture p;
-    p.image = applyOrientation(job.image, orientation);
+    if (!factsOnly)
+        p.image = applyOrientation(job.image, orientation);
     p.width = quarterTurn ? job.fullHeight : job.fullWidth;
     p.height = quarterTurn ? job.fullWidth : job.fullHeight;
     p.bitsPerPixel = 8 * job.components;

@@ -1,8 +1,12 @@
 // JPEG through libjpeg-turbo: decodes at the smallest DCT scale (1/8 ... 1) that still fills
 // the hint box, so a 24-megapixel photo previews at about an eighth of the work, and applies
-// the EXIF orientation so the picture comes out upright.
+// the EXIF orientation so the picture comes out upright. Within the decode budget: libjpeg's
+// own memory is capped at the memory budget, a progressive file may hold at most kMaxScans
+// scans (2000 empty scans would otherwise cost minutes), and the time budget is checked
+// between scan passes and rows.
 #pragma once
 
+#include "components/decoders/budget.h"
 #include "components/decoders/picture.h"
 
 #include <QByteArray>
@@ -10,6 +14,11 @@
 
 namespace decoders {
 
-Picture readJpeg(std::FILE* file, QSize hint);
+// As djpeg -maxscans: encoders write about ten scans (at most a few dozen with tuned scripts);
+// each extra scan of a hostile file costs a pass over the whole coefficient buffer.
+constexpr int kMaxScans = 100;
+
+// factsOnly: the header is read, no pixels.
+Picture readJpeg(std::FILE* file, const DecodeOptions& options, bool factsOnly = false);
 
 } // namespace decoders

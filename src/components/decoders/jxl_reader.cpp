@@ -1,5 +1,7 @@
 #include "components/decoders/jxl_reader.h"
 
+#include "components/decoders/budget.h"
+
 #include <algorithm>
 #include <jxl/decode.h>
 #include <jxl/thread_parallel_runner.h>
@@ -69,7 +71,7 @@ private:
 
 } // namespace
 
-Picture readJxl(const QByteArray& bytes, QSize hint) {
+Picture readJxl(const QByteArray& bytes, QSize hint, bool factsOnly) {
     const std::unique_ptr<JxlDecoder, DecoderDeleter> decoder(JxlDecoderCreate(nullptr));
     const std::unique_ptr<void, RunnerDeleter> runner(JxlThreadParallelRunnerCreate(
         nullptr, std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4)));
@@ -104,6 +106,13 @@ Picture readJxl(const QByteArray& bytes, QSize hint) {
                           : QSize(int(info.xsize), int(info.ysize));
             bits = int(info.bits_per_sample) *
                    int(info.num_color_channels + (info.alpha_bits > 0 ? 1 : 0));
+            if (factsOnly)
+                return factsOnlyPicture(upright, bits);
+            // libjxl's own frame buffers, and the picture when it is decoded whole.
+            const int reduction = reductionFor(upright, hint);
+            if (!fitsBudget(upright.width(), upright.height(), reduction >= 2 ? 12 : 16,
+                            decodeBudget()))
+                return failure(QStringLiteral("picture too large"));
         } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
             const int reduction = reductionFor(upright, hint);
             if (reduction >= 2) {

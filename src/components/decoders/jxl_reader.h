@@ -9,6 +9,6 @@
 
 namespace decoders {
 
-Picture readJxl(const QByteArray& bytes, QSize hint);
+Picture readJxl(const QByteArray& bytes, QSize hint, bool factsOnly = false);
 
 } // namespace decoders

@@ -1,5 +1,6 @@
 #include "components/decoders/magick_reader.h"
 
+#include "components/decoders/budget.h"
 #include "components/decoders/bytes.h"
 
 #include <Magick++.h>
@@ -73,76 +74,57 @@ int bitsFromImage(const Magick::Image& image) {
 
 } // namespace
 
-int storedBitsPerPixel(const QByteArray& bytes, Format format) {
-    ByteReader r(bytes);
-    int bits = 0;
-    switch (format) {
-    case Format::Bmp: {
-        r.seek(14);
-        const std::uint32_t headerSize = r.u32le();
-        r.seek(headerSize == 12 ? 24 : 28);
-        bits = r.u16le();
-        break;
-    }
-    case Format::Pcx:
-        r.seek(3);
-        bits = r.u8();
-        r.seek(65);
-        bits *= r.u8();
-        break;
-    case Format::Tga:
-        r.seek(16);
-        bits = r.u8();
-        break;
-    case Format::SunRaster:
-        r.seek(12);
-        bits = int(r.u32be());
-        break;
-    case Format::Gif: {
-        r.seek(10);
-        const std::uint8_t flags = r.u8();
-        bits = (flags & 0x80) ? (flags & 7) + 1 : 8;
-        break;
-    }
-    case Format::UtahRle: {
-        r.seek(10);
-        const std::uint8_t flags = r.u8();
-        const int colors = r.u8();
-        const int pixelBits = r.u8();
-        bits = (colors + ((flags & 0x04) ? 1 : 0)) * pixelBits; // 0x04: an alpha channel
-        break;
-    }
-    case Format::MacPaint:
-    case Format::Art:
-        bits = 1;
-        break;
-    case Format::Cut:
-        bits = 8;
-        break;
-    case Format::Hrz: // three bytes per pixel, six bits of each used
-    case Format::Wmf: // vector pictures are drawn in true colour
-        bits = 24;
-        break;
-    default:
-        break;
-    }
-    return r.failed() || bits < 0 || bits > 64 ? 0 : bits;
-}
+// GraphicsMagick holds a picture at 16 bits a channel (8 bytes a pixel), and the pixels handed
+// on take 4 more.
+constexpr double kMagickBytesPerPixel = 12;
 
-Picture readWithMagick(const QByteArray& bytes, Format format, QSize hint) {
+Picture readWithMagick(const QByteArray& bytes, Format format, QSize hint, bool factsOnly) {
     const char* name = magickName(format);
     if (!name || bytes.isEmpty())
         return failure(QStringLiteral("unknown format"));
     initializeOnce();
-    Magick::Image image;
+    const Budget budget = decodeBudget();
+    MagickLib::SetMagickResourceLimit(MagickLib::MemoryResource,
+                                      MagickLib::magick_int64_t(budget.memoryBytes));
     try {
+        const Magick::Blob blob(bytes.constData(), std::size_t(bytes.size()));
+        // The header first: a picture that cannot fit the budget is refused before its pixels
+        // are allocated. The size hint is not passed on: GraphicsMagick takes it as the size of
+        // headerless pictures (a DIB without its file header would come out as the box).
+        Magick::Image header;
+        header.magick(name);
+        if (format == Format::Wmf)
+            header.density(Magick::Geometry(96, 96));
+        try {
+            header.ping(blob);
+        } catch (const Magick::Warning&) {
+        }
+        const std::int64_t w0 = std::int64_t(header.columns()), h0 = std::int64_t(header.rows());
+        if (w0 > 0 && h0 > 0 && !sizeAcceptable(w0, h0))
+            return failure(QStringLiteral("picture too large"));
+        int bits = storedBitsPerPixel(bytes, format);
+        if (factsOnly && w0 > 0 && h0 > 0) {
+            Picture p;
+            p.width = int(w0);
+            p.height = int(h0);
+            p.bitsPerPixel = bits ? bits : bitsFromImage(header);
+            return p;
+        }
+        // A metafile is drawn straight at the reduced size a preview needs.
+        int reduction = 1;
+        if (format == Format::Wmf && w0 > 0 && h0 > 0)
+            reduction = reductionFor(QSize(int(w0), int(h0)), hint);
+        if (w0 > 0 && h0 > 0 &&
+            !fitsBudget(w0 / reduction, h0 / reduction, kMagickBytesPerPixel, budget))
+            return failure(QStringLiteral("picture needs too much memory"));
+
+        Magick::Image image;
         image.magick(name);
         // Metafiles are measured in inches; Windows shows them at 96 pixels per inch.
         if (format == Format::Wmf)
-            image.density(Magick::Geometry(96, 96));
-        if (!hint.isEmpty())
-            image.size(Magick::Geometry(unsigned(hint.width()), unsigned(hint.height())));
-        const Magick::Blob blob(bytes.constData(), std::size_t(bytes.size()));
+            image.density(
+                Magick::Geometry(unsigned(96 / reduction) ? unsigned(96 / reduction) : 1,
+                                 unsigned(96 / reduction) ? unsigned(96 / reduction) : 1));
         try {
             image.read(blob);
         } catch (const Magick::Warning&) {
@@ -153,14 +135,25 @@ Picture readWithMagick(const QByteArray& bytes, Format format, QSize hint) {
         if (!sizeAcceptable(image.columns(), image.rows()))
             return failure(QStringLiteral("picture too large"));
         const int w = int(image.columns()), h = int(image.rows());
+        if (bits == 0)
+            bits = bitsFromImage(image);
+        if (factsOnly) {
+            Picture p;
+            p.width = w, p.height = h, p.bitsPerPixel = bits;
+            return p;
+        }
         QImage pixels(w, h, image.matte() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         if (pixels.isNull())
             return failure(QStringLiteral("out of memory"));
         image.write(0, 0, unsigned(w), unsigned(h), "BGRA", Magick::CharPixel, pixels.bits());
-        int bits = storedBitsPerPixel(bytes, format);
-        if (bits == 0)
-            bits = bitsFromImage(image);
-        return finish(std::move(pixels), bits, hint);
+        image = Magick::Image(); // GraphicsMagick's copy goes before the shrinking
+        Picture p = finish(std::move(pixels), bits, hint);
+        if (reduction > 1 && p.ok()) {
+            // The picture's own size, not the reduced drawing's.
+            p.width = int(w0);
+            p.height = int(h0);
+        }
+        return p;
     } catch (const Magick::Exception& e) {
         return failure(QString::fromLocal8Bit(e.what()));
     } catch (const std::exception& e) {

@@ -4,15 +4,13 @@
 
 #include "components/decoders/format.h"
 #include "components/decoders/picture.h"
+#include "components/decoders/stored_bits.h"
 
 #include <QByteArray>
 
 namespace decoders {
 
-Picture readWithMagick(const QByteArray& bytes, Format format, QSize hint);
-
-// Bits per pixel a file of this format stores, read from its header; 0 when the header does
-// not say (the caller then takes what the decoder found).
-int storedBitsPerPixel(const QByteArray& bytes, Format format);
+// factsOnly: size and bits per pixel from the header (GraphicsMagick's ping), no pixels.
+Picture readWithMagick(const QByteArray& bytes, Format format, QSize hint, bool factsOnly = false);
 
 } // namespace decoders

@@ -236,7 +236,7 @@ Picture readMediaStill(const QByteArray& nativePath, FileKind kind, QSize hint,
     }
     if (!picture.ok() && cover) {
         const QByteArray bytes = bytesOf(cover);
-        picture = decodeBytes(bytes, detectFormat(bytes.left(64), QString()), hint);
+        picture = decodeBytes(bytes, detectFormat(bytes.left(64), QByteArray()), hint);
     }
     if (cover)
         gst_sample_unref(cover);

@@ -32,6 +32,11 @@ bool sizeAcceptable(std::int64_t width, std::int64_t height);
 // least the size at which it fits the hint box (1 when no hint or the picture already fits).
 int reductionFor(QSize picture, QSize hint);
 
+// The picture reduced by r in each direction (whole blocks of r x r averaged). 1-bit, 8-bit
+// and grey pictures are averaged through their palette straight into the 32-bit result, never
+// converted whole to 32 bits first.
+QImage shrinkByBlocks(const QImage& image, int r);
+
 // Fills in the facts common to every decoder and shrinks the pixels to the hint box when they
 // are still much larger than needed.
 Picture finish(QImage image, int bitsPerPixel, QSize hint, bool animated = false);
@@ -39,6 +44,9 @@ Picture finish(QImage image, int bitsPerPixel, QSize hint, bool animated = false
 // The same for pixels a library already decoded at reduced size (or a camera's smaller
 // preview): fullSize is the whole upright picture, which the facts describe.
 Picture finishReduced(QImage image, QSize fullSize, int bitsPerPixel, QSize hint);
+
+// The facts alone (no pixels), for a reader asked only for them.
+Picture factsOnlyPicture(QSize size, int bitsPerPixel);
 
 // The size at which a picture fits the hint box, aspect kept, never enlarged; the picture's own
 // size without a hint.

@@ -14,12 +14,17 @@ struct Job {
     png_structp png = nullptr;
     png_infop info = nullptr;
     QImage image;
-    std::vector<std::uint8_t> row;   // one decoded row
-    std::vector<std::uint32_t> sums; // per output pixel and channel, for the current band
+    std::vector<std::uint8_t> row;     // one decoded row
+    std::vector<std::uint32_t> sums;   // per output pixel and channel, for the current band
+    std::vector<std::uint32_t> counts; // per output pixel of an interlaced picture
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     int bitsPerPixel = 0;
     bool refused = false;
+    bool expired = false;
+    bool factsOnly = false;
+    Budget budget;
+    DecodeWatch* watch = nullptr;
     char message[200] = {};
 };
 
@@ -63,15 +68,67 @@ template <int c> void emitBand(Job& job, int r, int outRow, int bandRows) {
     std::fill(job.sums.begin(), job.sums.end(), 0u);
 }
 
+// Gives up (through libpng's error jump) when the time budget is spent.
+void checkTime(Job& job) {
+    if (job.watch->expired()) {
+        job.expired = true;
+        png_error(job.png, "decoding took too long");
+    }
+}
+
 template <int c> void readShrinking(Job& job, int r) {
     const int h = int(job.height);
     job.row.resize(std::size_t(job.width) * c);
     job.sums.assign(std::size_t(job.image.width()) * c, 0u);
     for (int y = 0; y < h; ++y) {
+        if (y % 64 == 0)
+            checkTime(job);
         png_read_row(job.png, job.row.data(), nullptr);
         accumulate<c>(job, r);
         if ((y + 1) % r == 0 || y + 1 == h)
             emitBand<c>(job, r, y / r, y % r + 1);
+    }
+}
+
+// An interlaced picture reduced by r: each of the seven passes delivers a sparse grid of the
+// picture's pixels (as BGRA); each pixel is added into the output pixel it falls in, and the
+// output is the average of what arrived there.
+void readInterlacedShrinking(Job& job, int r) {
+    const int outWidth = job.image.width(), outHeight = job.image.height();
+    // In the job: libpng's error jump skips this function's destructors.
+    std::vector<std::uint32_t>& sums = job.sums;
+    std::vector<std::uint32_t>& counts = job.counts;
+    sums.assign(std::size_t(outWidth) * std::size_t(outHeight) * 4, 0u);
+    counts.assign(std::size_t(outWidth) * std::size_t(outHeight), 0u);
+    job.row.resize(std::size_t(job.width) * 4);
+    for (int pass = 0; pass < 7; ++pass) {
+        const png_uint_32 columns = PNG_PASS_COLS(job.width, pass);
+        const png_uint_32 rows = PNG_PASS_ROWS(job.height, pass);
+        if (columns == 0 || rows == 0)
+            continue;
+        for (png_uint_32 j = 0; j < rows; ++j) {
+            if (j % 64 == 0)
+                checkTime(job);
+            png_read_row(job.png, job.row.data(), nullptr);
+            const int y = int(PNG_ROW_FROM_PASS_ROW(j, pass)) / r;
+            const std::uint8_t* p = job.row.data();
+            for (png_uint_32 i = 0; i < columns; ++i, p += 4) {
+                const std::size_t at =
+                    std::size_t(y) * std::size_t(outWidth) + PNG_COL_FROM_PASS_COL(i, pass) / r;
+                std::uint32_t* s = &sums[at * 4];
+                s[0] += p[0], s[1] += p[1], s[2] += p[2], s[3] += p[3];
+                ++counts[at];
+            }
+        }
+    }
+    for (int y = 0; y < outHeight; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(job.image.scanLine(y));
+        for (int x = 0; x < outWidth; ++x) {
+            const std::size_t at = std::size_t(y) * std::size_t(outWidth) + std::size_t(x);
+            const std::uint32_t n = std::max(1u, counts[at]);
+            const std::uint32_t* s = &sums[at * 4];
+            out[x] = qRgba(int(s[2] / n), int(s[1] / n), int(s[0] / n), int(s[3] / n));
+        }
     }
 }
 
@@ -90,18 +147,24 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         job.refused = true;
         return false;
     }
+    if (job.factsOnly)
+        return true;
     const int w = int(job.width), h = int(job.height);
-    // An interlaced picture arrives in passes over the whole picture, so it is decoded whole.
     const bool interlaced = interlace != PNG_INTERLACE_NONE;
-    const int r = interlaced ? 1 : reductionFor(QSize(w, h), hint);
+    const int r = reductionFor(QSize(w, h), hint);
+    if (!fitsBudget((w + r - 1) / r, (h + r - 1) / r, interlaced && r > 1 ? 24 : 4, job.budget)) {
+        job.refused = true;
+        return false;
+    }
     const bool transparent =
         (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(job.png, job.info, PNG_INFO_tRNS);
     // Shrinking 8-bit grey or colour without transparency reads the rows as stored; everything
     // else becomes 8-bit BGRA, the byte order of QImage's 32-bit formats.
-    const int stored = r > 1 && depth == 8 && !transparent ? (colorType == PNG_COLOR_TYPE_GRAY  ? 1
-                                                              : colorType == PNG_COLOR_TYPE_RGB ? 3
-                                                                                                : 0)
-                                                           : 0;
+    const int stored = r > 1 && !interlaced && depth == 8 && !transparent
+                           ? (colorType == PNG_COLOR_TYPE_GRAY  ? 1
+                              : colorType == PNG_COLOR_TYPE_RGB ? 3
+                                                                : 0)
+                           : 0;
     if (stored == 0) {
         png_set_expand(job.png);
         png_set_strip_16(job.png);
@@ -109,7 +172,8 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         png_set_bgr(job.png);
         png_set_filler(job.png, 0xFF, PNG_FILLER_AFTER);
     }
-    const int passes = interlaced ? png_set_interlace_handling(job.png) : 1;
+    // Full size: libpng puts the passes together in the picture itself.
+    const int passes = interlaced && r == 1 ? png_set_interlace_handling(job.png) : 1;
     png_read_update_info(job.png, job.info);
 
     job.image = QImage((w + r - 1) / r, (h + r - 1) / r,
@@ -120,8 +184,13 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
     }
     if (r == 1) {
         for (int pass = 0; pass < passes; ++pass)
-            for (int y = 0; y < h; ++y)
+            for (int y = 0; y < h; ++y) {
+                if (y % 64 == 0)
+                    checkTime(job);
                 png_read_row(job.png, job.image.scanLine(y), nullptr);
+            }
+    } else if (interlaced) {
+        readInterlacedShrinking(job, r);
     } else if (stored == 1) {
         readShrinking<1>(job, r);
     } else if (stored == 3) {
@@ -135,16 +204,22 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
 
 } // namespace
 
-Picture readPng(std::FILE* file, QSize hint) {
+Picture readPng(std::FILE* file, const DecodeOptions& options, bool factsOnly) {
     Job job;
+    job.budget = decodeBudget();
+    job.factsOnly = factsOnly;
+    DecodeWatch watch(options, job.budget);
+    job.watch = &watch;
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, onError, onWarning);
     if (!job.png)
         return failure(QStringLiteral("out of memory"));
     job.info = png_create_info_struct(job.png);
-    const bool ok = job.info && decode(job, file, hint);
+    const bool ok = job.info && decode(job, file, options.hint);
     png_destroy_read_struct(&job.png, &job.info, nullptr);
     if (job.refused)
         return failure(QStringLiteral("picture too large"));
+    if (job.expired)
+        return failure(QStringLiteral("decoding took too long"));
     if (!ok)
         return failure(QString::fromLatin1(job.message));
     Picture p;

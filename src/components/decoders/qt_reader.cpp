@@ -1,5 +1,6 @@
 #include "components/decoders/qt_reader.h"
 
+#include "components/decoders/budget.h"
 #include "components/decoders/bytes.h"
 #include "components/decoders/tiff_tags.h"
 
@@ -103,7 +104,7 @@ IconChoice largestIcon(const QByteArray& bytes) {
     return best;
 }
 
-Picture readWithQtReader(const QByteArray& bytes, Format format, QSize hint) {
+Picture readWithQtReader(const QByteArray& bytes, Format format, QSize hint, bool factsOnly) {
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
@@ -122,6 +123,13 @@ Picture readWithQtReader(const QByteArray& bytes, Format format, QSize hint) {
     }
     const QSize size = reader.size();
     if (size.isValid() && !sizeAcceptable(size.width(), size.height()))
+        return failure(QStringLiteral("picture too large"));
+    if (factsOnly && size.isValid())
+        return factsOnlyPicture((reader.transformation() & QImageIOHandler::TransformationRotate90)
+                                    ? size.transposed()
+                                    : size,
+                                bits);
+    if (size.isValid() && !fitsBudget(size.width(), size.height(), 8, decodeBudget()))
         return failure(QStringLiteral("picture too large"));
     QImage image = reader.read();
     if (image.isNull())

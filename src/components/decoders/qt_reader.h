@@ -10,8 +10,9 @@
 
 namespace decoders {
 
-// format: Tiff, Ico or Pnm. A TIFF that Qt cannot read goes on to GraphicsMagick.
-Picture readWithQtReader(const QByteArray& bytes, Format format, QSize hint);
+// format: Tiff, Ico or Pnm.
+Picture readWithQtReader(const QByteArray& bytes, Format format, QSize hint,
+                         bool factsOnly = false);
 
 // Bits per pixel of a netpbm header: 1 for bitmaps, 8 or 16 per channel by the largest value.
 int netpbmBitsPerPixel(const QByteArray& bytes);

@@ -1,5 +1,6 @@
 #include "components/decoders/raw_reader.h"
 
+#include "components/decoders/budget.h"
 #include "components/decoders/bytes.h"
 #include "components/decoders/jpeg_reader.h"
 #include "components/decoders/tiff_tags.h"
@@ -39,7 +40,9 @@ Picture embeddedJpeg(const libraw_thumbnail_t& thumb, QSize full, int flip, QSiz
         fmemopen(jpeg.data(), std::size_t(jpeg.size()), "rb"));
     if (!stream)
         return failure(QStringLiteral("out of memory"));
-    Picture preview = readJpeg(stream.get(), hint);
+    DecodeOptions options;
+    options.hint = hint;
+    Picture preview = readJpeg(stream.get(), options);
     if (!preview.ok())
         return preview;
     QImage image = std::move(preview.image);
@@ -50,7 +53,7 @@ Picture embeddedJpeg(const libraw_thumbnail_t& thumb, QSize full, int flip, QSiz
 
 Picture embeddedBitmap(const libraw_thumbnail_t& thumb, QSize full, int flip, QSize hint) {
     const int w = thumb.twidth, h = thumb.theight;
-    if (thumb.tcolors != 3 || !sizeAcceptable(w, h) ||
+    if (thumb.tcolors != 3 || !sizeAcceptable(w, h) || !fitsBudget(w, h, 8, decodeBudget()) ||
         std::int64_t(thumb.tlength) < std::int64_t(w) * h * 3)
         return failure(QStringLiteral("unreadable camera preview"));
     const QImage view(reinterpret_cast<const uchar*>(thumb.thumb), w, h, qsizetype(w) * 3,
@@ -67,7 +70,7 @@ int orientationOfFlip(int flip) {
     return flip >= 0 && flip < 8 ? orientation[flip] : 1;
 }
 
-Picture readRaw(const QByteArray& bytes, QSize hint) {
+Picture readRaw(const QByteArray& bytes, QSize hint, bool factsOnly) {
     // LibRaw's object holds large tables: it lives on the heap.
     const auto raw = std::make_unique<LibRaw>(LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
     QByteArray copy = bytes;
@@ -79,6 +82,8 @@ Picture readRaw(const QByteArray& bytes, QSize hint) {
     const int flip = sizes.flip;
     const QSize full =
         (flip & 4) ? QSize(sizes.height, sizes.width) : QSize(sizes.width, sizes.height);
+    if (factsOnly)
+        return factsOnlyPicture(full, 24);
     if (raw->unpack_thumb() != LIBRAW_SUCCESS)
         return failure(QStringLiteral("no camera preview in the RAW file"));
     const libraw_thumbnail_t& thumb = raw->imgdata.thumbnail;

@@ -11,7 +11,7 @@
 
 namespace decoders {
 
-Picture readRaw(const QByteArray& bytes, QSize hint);
+Picture readRaw(const QByteArray& bytes, QSize hint, bool factsOnly = false);
 
 // The EXIF orientation a RAW's sideways flag (LibRaw's "flip": 4 transposes, 2 mirrors top to
 // bottom, 1 left to right) stands for.

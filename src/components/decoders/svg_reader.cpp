@@ -1,11 +1,13 @@
 #include "components/decoders/svg_reader.h"
 
+#include "components/decoders/budget.h"
+
 #include <QPainter>
 #include <QSvgRenderer>
 
 namespace decoders {
 
-Picture readSvg(const QByteArray& bytes, QSize hint) {
+Picture readSvg(const QByteArray& bytes, QSize hint, bool factsOnly) {
     // Qt SVG inflates a gzip stream (SVGZ) itself.
     QSvgRenderer renderer(bytes);
     if (!renderer.isValid())
@@ -13,7 +15,12 @@ Picture readSvg(const QByteArray& bytes, QSize hint) {
     const QSize full = renderer.defaultSize();
     if (!sizeAcceptable(full.width(), full.height()))
         return failure(QStringLiteral("drawing without a usable size"));
-    QImage image(fittedSize(full, hint), QImage::Format_ARGB32_Premultiplied);
+    if (factsOnly)
+        return factsOnlyPicture(full, 24);
+    const QSize drawn = fittedSize(full, hint);
+    if (!fitsBudget(drawn.width(), drawn.height(), 4, decodeBudget()))
+        return failure(QStringLiteral("picture too large"));
+    QImage image(drawn, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return failure(QStringLiteral("out of memory"));
     image.fill(Qt::transparent);

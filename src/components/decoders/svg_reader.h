@@ -9,6 +9,6 @@
 
 namespace decoders {
 
-Picture readSvg(const QByteArray& bytes, QSize hint);
+Picture readSvg(const QByteArray& bytes, QSize hint, bool factsOnly = false);
 
 } // namespace decoders

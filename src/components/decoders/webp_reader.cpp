@@ -1,5 +1,6 @@
 #include "components/decoders/webp_reader.h"
 
+#include "components/decoders/budget.h"
 #include "components/decoders/tiff_tags.h"
 
 #include <memory>
@@ -50,7 +51,7 @@ QImage firstFrame(const WebPData& data) {
 
 } // namespace
 
-Picture readWebP(const QByteArray& bytes, QSize hint) {
+Picture readWebP(const QByteArray& bytes, QSize hint, bool factsOnly) {
     const WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                         std::size_t(bytes.size())};
     const std::unique_ptr<WebPDemuxer, DemuxDeleter> demux(WebPDemux(&data));
@@ -63,23 +64,32 @@ Picture readWebP(const QByteArray& bytes, QSize hint) {
     const std::uint32_t flags = WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS);
     const int orientation = orientationOf(demux.get());
     const QSize upright = swapsSides(orientation) ? QSize(height, width) : QSize(width, height);
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config))
+        return failure(QStringLiteral("unreadable WebP file"));
+    // An animation's header says whether it has alpha; a still picture's bitstream does.
+    const bool alpha = (flags & ANIMATION_FLAG) ? (flags & ALPHA_FLAG) != 0
+                                                : WebPGetFeatures(data.bytes, data.size,
+                                                                  &config.input) == VP8_STATUS_OK &&
+                                                      config.input.has_alpha;
+    const int bits = alpha ? 32 : 24;
+    if (factsOnly)
+        return factsOnlyPicture(upright, bits);
+    if (!fitsBudget(width, height, (flags & ANIMATION_FLAG) ? 8 : 4, decodeBudget()))
+        return failure(QStringLiteral("picture too large"));
 
     if (flags & ANIMATION_FLAG) {
         const QImage frame = firstFrame(data);
         if (frame.isNull())
             return failure(QStringLiteral("unreadable WebP animation"));
-        const int bits = (flags & ALPHA_FLAG) ? 32 : 24;
         return finishReduced(applyOrientation(frame, orientation), upright, bits, hint);
     }
 
-    WebPDecoderConfig config;
-    if (!WebPInitDecoderConfig(&config) ||
-        WebPGetFeatures(data.bytes, data.size, &config.input) != VP8_STATUS_OK)
+    if (WebPGetFeatures(data.bytes, data.size, &config.input) != VP8_STATUS_OK)
         return failure(QStringLiteral("unreadable WebP file"));
     // Decoded at the size that fills the box once turned upright.
     const QSize target = fittedSize(upright, hint);
     const QSize decoded = swapsSides(orientation) ? target.transposed() : target;
-    const bool alpha = config.input.has_alpha != 0;
     QImage image(decoded, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull())
         return failure(QStringLiteral("out of memory"));
@@ -97,7 +107,7 @@ Picture readWebP(const QByteArray& bytes, QSize hint) {
     WebPFreeDecBuffer(&config.output);
     if (status != VP8_STATUS_OK)
         return failure(QStringLiteral("unreadable WebP file"));
-    return finishReduced(applyOrientation(image, orientation), upright, alpha ? 32 : 24, hint);
+    return finishReduced(applyOrientation(image, orientation), upright, bits, hint);
 }
 
 } // namespace decoders

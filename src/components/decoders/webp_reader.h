@@ -9,6 +9,6 @@
 
 namespace decoders {
 
-Picture readWebP(const QByteArray& bytes, QSize hint);
+Picture readWebP(const QByteArray& bytes, QSize hint, bool factsOnly = false);
 
 } // namespace decoders

@@ -1,0 +1,432 @@
+// The hostile folder: small files that claim huge pictures, one per format, each loaded into a
+// fresh copy of this program by the image box (FileName set, as the browser does) in preview
+// and in full-size mode. Prints per file and mode the time, the peak memory of the program
+// above its idle state, and (where decoding runs in the helper process) the helper's peak.
+// Targets: every file under 100 KB refused or decoded in under 1 s and under 300 MB above idle
+// in preview mode; no file takes the program above the decode budget in full-size mode.
+// Not a timed test: run by scripts/bench, which also builds it against older trees to compare.
+#include "components/image_box.h"
+
+#if __has_include("components/decoders/helper_client.h")
+#include "components/decoders/helper_client.h"
+#define GLIMRA_HAS_HELPER 1
+#endif
+
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kSide = 20000;
+constexpr int kChildTimeoutMs = 40000;
+
+struct Bytes {
+    QByteArray data;
+    Bytes& u8(int v) {
+        data.append(char(v & 0xFF));
+        return *this;
+    }
+    Bytes& le16(int v) { return u8(v).u8(v >> 8); }
+    Bytes& be16(int v) { return u8(v >> 8).u8(v); }
+    Bytes& le32(std::uint32_t v) { return le16(int(v & 0xFFFF)).le16(int(v >> 16)); }
+    Bytes& be32(std::uint32_t v) { return be16(int(v >> 16)).be16(int(v & 0xFFFF)); }
+    Bytes& raw(const QByteArray& b) {
+        data.append(b);
+        return *this;
+    }
+};
+
+QByteArray zlib(const QByteArray& raw) {
+    return qCompress(raw, 9).mid(4); // Qt's length prefix dropped
+}
+
+std::uint32_t crc32(const QByteArray& bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= std::uint8_t(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& body) {
+    Bytes c;
+    c.be32(std::uint32_t(body.size())).raw(type).raw(body).be32(crc32(type + body));
+    return c.data;
+}
+
+QByteArray wmf() {
+    Bytes placeable;
+    placeable.le32(0x9AC6CDD7u).le16(0).le16(0).le16(0).le16(kSide).le16(kSide).le16(96).le32(0);
+    std::uint16_t sum = 0;
+    for (int i = 0; i < 20; i += 2)
+        sum ^= qFromLittleEndian<std::uint16_t>(placeable.data.constData() + i);
+    placeable.le16(sum);
+    Bytes records;
+    records.le32(5).le16(0x020B).le16(0).le16(0);
+    records.le32(5).le16(0x020C).le16(kSide).le16(kSide);
+    records.le32(7).le16(0x041B).le16(100).le16(100).le16(10).le16(10);
+    records.le32(3).le16(0x0000);
+    Bytes header;
+    header.le16(1).le16(9).le16(0x0300).le32(std::uint32_t((18 + records.data.size()) / 2));
+    header.le16(0).le32(7).le16(0);
+    return placeable.data + header.data + records.data;
+}
+
+QByteArray pict() {
+    Bytes p;
+    p.raw(QByteArray(512, '\0'));
+    p.be16(0).be16(0).be16(0).be16(kSide).be16(kSide); // size, frame
+    p.be16(0x0011).be16(0x02FF);                       // version 2
+    p.be16(0x0C00).raw(QByteArray(24, '\0'));          // header
+    p.be16(0x00FF);                                    // end
+    return p.data;
+}
+
+QByteArray tiff() {
+    // One-bit, deflate, one strip of all-white rows.
+    const QByteArray strip = zlib(QByteArray(qsizetype(kSide / 8) * kSide, '\0'));
+    Bytes t;
+    t.raw("II").le16(42).le32(8);
+    const int entries = 9;
+    const std::uint32_t dataAt = 8 + 2 + entries * 12 + 4;
+    t.le16(entries);
+    auto tag = [&](int id, int type, std::uint32_t value) {
+        t.le16(id).le16(type).le32(1);
+        if (type == 3)
+            t.le16(int(value)).le16(0);
+        else
+            t.le32(value);
+    };
+    tag(256, 4, kSide);
+    tag(257, 4, kSide);
+    tag(258, 3, 1);
+    tag(259, 3, 8); // deflate
+    tag(262, 3, 0); // white is zero
+    tag(273, 4, dataAt);
+    tag(277, 3, 1);
+    tag(278, 4, kSide);
+    tag(279, 4, std::uint32_t(strip.size()));
+    t.le32(0);
+    return t.data + strip;
+}
+
+QByteArray progressiveJpeg(const QString& dir) {
+    // A grey 16000 x 16000 picture sent coefficient by coefficient, its last scan repeated to
+    // 2000 scans.
+    const int side = 16000;
+    QByteArray script = "0: 0 0 0 0;\n";
+    for (int k = 1; k < 64; ++k)
+        script += "0: " + QByteArray::number(k) + " " + QByteArray::number(k) + " 0 0;\n";
+    QFile scans(dir + "/scans.txt");
+    scans.open(QIODevice::WriteOnly);
+    scans.write(script);
+    scans.close();
+    QProcess cjpeg;
+    cjpeg.start("cjpeg", {"-grayscale"});
+    cjpeg.waitForStarted();
+    cjpeg.write("P5\n" + QByteArray::number(side) + " " + QByteArray::number(side) + "\n255\n");
+    const QByteArray row(side, '\xF0');
+    for (int y = 0; y < side; ++y) {
+        cjpeg.write(row);
+        cjpeg.waitForBytesWritten(-1);
+    }
+    cjpeg.closeWriteChannel();
+    cjpeg.waitForFinished(-1);
+    const QByteArray baseline = cjpeg.readAllStandardOutput();
+    QProcess jpegtran;
+    jpegtran.start("jpegtran", {"-scans", scans.fileName()});
+    jpegtran.write(baseline);
+    jpegtran.closeWriteChannel();
+    jpegtran.waitForFinished(-1);
+    const QByteArray jpeg = jpegtran.readAllStandardOutput();
+    const qsizetype lastScan = jpeg.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    if (lastScan < 0)
+        return {};
+    const QByteArray scan = jpeg.mid(lastScan, jpeg.size() - 2 - lastScan);
+    return jpeg.left(jpeg.size() - 2) + scan.repeated(2000 - 64) + QByteArray("\xFF\xD9", 2);
+}
+
+QByteArray animatedGif() {
+    Bytes g;
+    g.raw("GIF89a").le16(16000).le16(16000).u8(0x80).u8(0).u8(0); // 2-colour global table
+    g.u8(0).u8(0).u8(0).u8(255).u8(255).u8(255);
+    g.u8(0x21).u8(0xFF).u8(11).raw("NETSCAPE2.0").u8(3).u8(1).le16(0).u8(0);
+    for (int frame = 0; frame < 2; ++frame) {
+        g.u8(0x21).u8(0xF9).u8(4).u8(0).le16(10).u8(0).u8(0); // 0.1 s
+        g.u8(0x2C).le16(frame).le16(frame).le16(1).le16(1).u8(0);
+        g.u8(2).u8(2).u8(0x44).u8(0x01).u8(0); // one pixel of colour 0
+    }
+    g.u8(0x3B);
+    return g.data;
+}
+
+QByteArray gemImg() {
+    Bytes g;
+    g.be16(1).be16(8).be16(8).be16(1).be16(85).be16(85).be16(kSide).be16(kSide);
+    const int rowBytes = kSide / 8;
+    for (int y = 0; y < kSide; y += 255) {
+        g.u8(0).u8(0).u8(0xFF).u8(std::min(255, kSide - y));
+        for (int plane = 0; plane < 8; ++plane) {
+            int left = rowBytes;
+            while (left > 0) {
+                const int n = std::min(127, left);
+                g.u8(plane % 2 ? 0x80 | n : n);
+                left -= n;
+            }
+        }
+    }
+    return g.data;
+}
+
+QByteArray pcPaint() {
+    Bytes p;
+    p.le16(0x1234).le16(kSide).le16(kSide).le16(0).le16(0).u8(0x08).u8(0xFF).u8(0).le16(0).le16(0);
+    Bytes runs;
+    std::int64_t left = std::int64_t(kSide) * kSide;
+    while (left > 0) {
+        const int n = int(std::min<std::int64_t>(65535, left));
+        runs.u8(0xAA).u8(0).le16(n).u8(7);
+        left -= n;
+    }
+    p.le16(1).le16(int(runs.data.size() + 5)).le16(0).u8(0xAA).raw(runs.data);
+    return p.data;
+}
+
+QByteArray msp() {
+    const int side = 6000;
+    Bytes m;
+    m.raw("LinS").le16(side).le16(side).raw(QByteArray(24, '\0'));
+    Bytes rows;
+    for (int y = 0; y < side; ++y) {
+        int left = side / 8;
+        int length = 0;
+        Bytes row;
+        while (left > 0) {
+            const int n = std::min(255, left);
+            row.u8(0).u8(n).u8(0xFF);
+            left -= n;
+        }
+        length = int(row.data.size());
+        m.le16(length);
+        rows.raw(row.data);
+    }
+    return m.data + rows.data;
+}
+
+QByteArray bmpRle8() {
+    Bytes b;
+    b.raw("BM").le32(14 + 40 + 1024 + 2).le32(0).le32(14 + 40 + 1024);
+    b.le32(40)
+        .le32(kSide)
+        .le32(kSide)
+        .le16(1)
+        .le16(8)
+        .le32(1)
+        .le32(2)
+        .le32(0)
+        .le32(0)
+        .le32(256)
+        .le32(0);
+    for (int i = 0; i < 256; ++i)
+        b.u8(i).u8(i).u8(i).u8(0);
+    b.u8(0).u8(1); // end of bitmap
+    return b.data;
+}
+
+QByteArray interlacedPng() {
+    // 8000 x 8000 grey, Adam7: every pass's rows are filter byte 0 and zero pixels.
+    const int side = 8000;
+    QByteArray raw;
+    const int starts[7][2] = {{0, 0}, {4, 0}, {0, 4}, {2, 0}, {0, 2}, {1, 0}, {0, 1}};
+    const int steps[7][2] = {{8, 8}, {8, 8}, {4, 8}, {4, 4}, {2, 4}, {2, 2}, {1, 2}};
+    for (int p = 0; p < 7; ++p) {
+        const int cols = (side - starts[p][0] + steps[p][0] - 1) / steps[p][0];
+        const int rows = (side - starts[p][1] + steps[p][1] - 1) / steps[p][1];
+        raw.append(QByteArray(qsizetype(rows) * (cols + 1), '\0'));
+    }
+    Bytes ihdr;
+    ihdr.be32(side).be32(side).u8(8).u8(0).u8(0).u8(0).u8(1);
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", ihdr.data) +
+           pngChunk("IDAT", zlib(raw)) + pngChunk("IEND", {});
+}
+
+QByteArray pngHeaderOnly() {
+    Bytes ihdr;
+    ihdr.be32(kSide).be32(kSide).u8(8).u8(6).u8(0).u8(0).u8(0);
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", ihdr.data) +
+           pngChunk("IDAT", zlib(QByteArray(1000, '\0'))) + pngChunk("IEND", {});
+}
+
+QByteArray tgaHeaderOnly() {
+    Bytes t;
+    t.u8(0)
+        .u8(0)
+        .u8(2)
+        .raw(QByteArray(5, '\0'))
+        .le16(0)
+        .le16(0)
+        .le16(kSide)
+        .le16(kSide)
+        .u8(24)
+        .u8(0);
+    return t.data + QByteArray(100, '\x40');
+}
+
+QByteArray sunHeaderOnly() {
+    Bytes s;
+    s.be32(0x59A66A95).be32(kSide).be32(kSide).be32(8).be32(0).be32(1).be32(0).be32(0);
+    return s.data + QByteArray(100, '\x40');
+}
+
+QByteArray pcxHeaderOnly() {
+    Bytes p;
+    p.u8(10).u8(5).u8(1).u8(8).le16(0).le16(0).le16(kSide - 1).le16(kSide - 1).le16(72).le16(72);
+    p.raw(QByteArray(48, '\0')).u8(0).u8(3).le16(kSide).le16(1).raw(QByteArray(58, '\0'));
+    return p.data + QByteArray(200, '\xC1');
+}
+
+struct HostileFile {
+    const char* name;
+    QByteArray bytes;
+};
+
+QList<HostileFile> makeFiles(const QString& dir) {
+    return {
+        {"claims-20000.wmf", wmf()},          {"claims-20000.pict", pict()},
+        {"bilevel-deflate.tif", tiff()},      {"2000-scans.jpg", progressiveJpeg(dir)},
+        {"screen-16000.gif", animatedGif()},  {"eight-planes.img", gemImg()},
+        {"claims-20000.pic", pcPaint()},      {"packed-6000.msp", msp()},
+        {"rle8-20000.bmp", bmpRle8()},        {"adam7-8000.png", interlacedPng()},
+        {"header-only.png", pngHeaderOnly()}, {"header-only.tga", tgaHeaderOnly()},
+        {"header-only.ras", sunHeaderOnly()}, {"header-only.pcx", pcxHeaderOnly()},
+    };
+}
+
+long statusKiB(const QString& file, const char* key) {
+    QFile status(file);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ')[0].toLong();
+    return -1;
+}
+
+void clearPeak(const QString& procDir) {
+    QFile clear(procDir + "/clear_refs");
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// The child's side: warmed up on small pictures (libraries loaded, helper started), then one
+// load measured. Prints: milliseconds, peak KiB above idle, helper peak KiB, width, height.
+int measureOne(const QString& path, bool preview, const QString& warmDir) {
+    const TGvbox::Mode mode = preview ? TGvbox::Mode::Preview : TGvbox::Mode::FullSize;
+    {
+        TGvbox warm(mode);
+        for (const char* name : {"warm.png", "warm.jpg", "warm.tga", "warm.gif"})
+            warm.setFileName(warmDir + "/" + name);
+    }
+    QString helperProc;
+#ifdef GLIMRA_HAS_HELPER
+    const pid_t helper = decoders::helperPid(decoders::HelperKind::General);
+    if (helper > 0) {
+        helperProc = QStringLiteral("/proc/%1").arg(helper);
+        clearPeak(helperProc);
+    }
+#endif
+    clearPeak("/proc/self");
+    const long idle = statusKiB("/proc/self/status", "VmRSS:");
+    QElapsedTimer timer;
+    timer.start();
+    TGvbox box(mode);
+    box.setFileName(path);
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    const long peak = statusKiB("/proc/self/status", "VmHWM:") - idle;
+    long helperPeak = -1;
+#ifdef GLIMRA_HAS_HELPER
+    const pid_t after = decoders::helperPid(decoders::HelperKind::General);
+    if (after > 0 && QStringLiteral("/proc/%1").arg(after) == helperProc)
+        helperPeak = statusKiB(helperProc + "/status", "VmHWM:");
+    else if (!helperProc.isEmpty() || after != helper)
+        helperPeak = -2; // the helper was replaced: killed or crashed on this file
+#endif
+    std::printf("%.1f %ld %ld %d %d\n", ms, peak, helperPeak, box.bmpw(), box.bmph());
+    return 0;
+}
+
+void makeWarmFiles(const QString& dir) {
+    QImage small(64, 48, QImage::Format_RGB32);
+    small.fill(Qt::darkCyan);
+    small.save(dir + "/warm.png");
+    small.save(dir + "/warm.jpg");
+    small.save(dir + "/warm.gif");
+    Bytes t;
+    t.u8(0).u8(0).u8(2).raw(QByteArray(5, '\0')).le16(0).le16(0).le16(4).le16(4).u8(24).u8(0);
+    QFile tga(dir + "/warm.tga");
+    tga.open(QIODevice::WriteOnly);
+    tga.write(t.data + QByteArray(48, '\x40'));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc == 5 && std::strcmp(argv[1], "--one") == 0)
+        return measureOne(QString::fromLocal8Bit(argv[2]), std::strcmp(argv[3], "preview") == 0,
+                          QString::fromLocal8Bit(argv[4]));
+    QTemporaryDir dir;
+    makeWarmFiles(dir.path());
+    const QList<HostileFile> files = makeFiles(dir.path());
+    std::printf("hostile folder: each file loaded by a fresh program (%d s limit)\n",
+                kChildTimeoutMs / 1000);
+    std::printf("%-22s %8s %-8s %10s %12s %12s %s\n", "file", "bytes", "mode", "ms", "program MB",
+                "helper MB", "shown as");
+    for (const HostileFile& f : files) {
+        const QString path = dir.filePath(f.name);
+        QFile out(path);
+        out.open(QIODevice::WriteOnly);
+        out.write(f.bytes);
+        out.close();
+        for (const char* mode : {"preview", "full"}) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.start("/proc/self/exe", {"--one", path, mode, dir.path()});
+            const bool finished = child.waitForFinished(kChildTimeoutMs);
+            if (!finished) {
+                child.kill();
+                child.waitForFinished();
+            }
+            const QList<QByteArray> v = child.readAllStandardOutput().trimmed().split(' ');
+            if (!finished || v.size() != 5) {
+                std::printf("%-22s %8lld %-8s %10s %12s %12s %s\n", f.name,
+                            (long long)f.bytes.size(), mode, finished ? "-" : ">limit", "-", "-",
+                            finished ? "program crashed" : "program killed");
+                continue;
+            }
+            const long helperKiB = v[2].toLong();
+            const QString helper = helperKiB == -1   ? QStringLiteral("-")
+                                   : helperKiB == -2 ? QStringLiteral("killed")
+                                                     : QString::number(helperKiB / 1024.0, 'f', 1);
+            const QString shown = v[3] == "0" ? QStringLiteral("unreadable")
+                                              : QString::fromLatin1(v[3] + " x " + v[4]);
+            std::printf("%-22s %8lld %-8s %10.1f %12.1f %12s %s\n", f.name,
+                        (long long)f.bytes.size(), mode, v[0].toDouble(), v[1].toLong() / 1024.0,
+                        qPrintable(helper), qPrintable(shown));
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,41 @@
+// The program's side of the decoder helper: one persistent helper process per kind, started on
+// first use and started again after it dies. A call hands the helper an open descriptor of the
+// file and waits for the answer within the time budget; a helper that crashes, runs out of its
+// memory limit or runs past the time budget is killed and the file counts as unreadable, and
+// the next call starts a fresh helper.
+//
+// Threads: any thread may call; the calls to one helper kind are serialized by a mutex (one
+// decode at a time per helper process). Cancelling a waiting call kills its helper, which the
+// next call restarts (about 30 ms).
+#pragma once
+
+#include "components/decoders/budget.h"
+#include "components/decoders/format.h"
+#include "components/decoders/picture.h"
+#include "components/decoders/routes.h"
+
+#include <QByteArray>
+#include <sys/types.h>
+
+namespace decoders {
+
+// Asks the helper of kind to decode the file open at fd (read from its start; fd stays the
+// caller's). factsOnly: size and bits per pixel only, the picture left empty.
+Picture decodeInHelper(HelperKind kind, int fd, Format format, const DecodeOptions& options,
+                       bool factsOnly);
+
+// The helper program of a kind, found relative to this program: in ../libexec/glimra/ (an
+// installed or unpacked tree), beside the program (a build tree), else in the build tree this
+// copy was built in. Empty when none exists.
+QByteArray helperProgramPath(HelperKind kind);
+// The same search from a given program folder (without the build-tree fallback).
+QByteArray helperProgramPathFrom(const QByteArray& programDir, HelperKind kind);
+
+// The process id of the running helper of kind, or -1 (for tests).
+pid_t helperPid(HelperKind kind);
+
+// Whether a path may be handed to the helper for reading when it asks: regular files under
+// the system's read-only data folders (fonts, library configuration), never the user's files.
+bool helperMayRead(const QByteArray& path);
+
+} // namespace decoders

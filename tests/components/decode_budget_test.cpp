@@ -1,0 +1,163 @@
+// Hostile and unusual files against the decode budget: what a small file can make a decoder
+// do (too many scans, a huge claimed size), previews that must not hold the whole picture, and
+// files that used to come out wrong.
+#include "components/decoders/decode.h"
+#include "components/decoders/jpeg_reader.h"
+#include "components/image_box.h"
+#include "fixtures.h"
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DecodeBudget : public ::testing::Test {
+protected:
+    QByteArray write(const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return QFile::encodeName(file.fileName());
+    }
+    static decoders::DecodeOptions preview() {
+        decoders::DecodeOptions o;
+        o.hint = QSize(200, 200);
+        return o;
+    }
+    QTemporaryDir dir;
+};
+
+// A progressive grey JPEG whose scan script sends every AC coefficient in a scan of its own
+// (64 scans, valid), then with its last scan repeated: libjpeg only warns about a repeated
+// scan, so a hostile file can hold thousands of them.
+QByteArray scanHeavyJpeg(int repeats) {
+    QByteArray script = "0: 0 0 0 0;\n";
+    for (int k = 1; k < 64; ++k)
+        script += "0: " + QByteArray::number(k) + " " + QByteArray::number(k) + " 0 0;\n";
+    QTemporaryDir dir;
+    QFile file(dir.filePath("scans.txt"));
+    file.open(QIODevice::WriteOnly);
+    file.write(script);
+    file.close();
+    const QByteArray grey =
+        fixtures::runTool("cjpeg", {"-grayscale"}, fixtures::toPpm(fixtures::colourPicture()));
+    const QByteArray jpeg = fixtures::runTool("jpegtran", {"-scans", file.fileName()}, grey);
+    const qsizetype lastScan = jpeg.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    if (jpeg.isEmpty() || lastScan < 0 || !jpeg.endsWith(QByteArray("\xFF\xD9", 2)))
+        return {};
+    const QByteArray scan = jpeg.mid(lastScan, jpeg.size() - 2 - lastScan);
+    return jpeg.left(jpeg.size() - 2) + scan.repeated(repeats) + QByteArray("\xFF\xD9", 2);
+}
+
+TEST_F(DecodeBudget, AJpegWithHundredsOfScansIsRefusedAndOneWithDozensDecodes) {
+    const QByteArray some = scanHeavyJpeg(0);  // 64 scans
+    const QByteArray many = scanHeavyJpeg(60); // 124 scans
+    ASSERT_FALSE(some.isEmpty());
+    const decoders::Picture read = decoders::decodeFile(write("some.jpg", some));
+    EXPECT_TRUE(read.ok()) << read.error.toStdString();
+    EXPECT_EQ(read.bitsPerPixel, 8);
+    const decoders::Picture refused = decoders::decodeFile(write("many.jpg", many));
+    EXPECT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error.toStdString(), "too many scans");
+}
+
+TEST_F(DecodeBudget, APictureBeyondTheMemoryBudgetIsRefusedBeforeItsPixels) {
+    // 20000 x 20000 claimed by a PNG header; the budget holds less than its 1.6 GB of pixels.
+    ::setenv("GLIMRA_DECODE_MEMORY", "256M", 1);
+    QByteArray row(3 * 20000, '\x40');
+    const QByteArray png = fixtures::buildPng(20000, 20000, row); // one row of data only
+    const QByteArray path = write("huge.png", png);
+    QElapsedTimer timer;
+    timer.start();
+    const decoders::Picture full = decoders::decodeFile(path);
+    EXPECT_FALSE(full.ok());
+    EXPECT_EQ(full.error.toStdString(), "picture too large");
+    // The preview needs only a reduced picture, which fits; the file then ends early.
+    const decoders::Picture small = decoders::decodeFile(path, preview());
+    EXPECT_FALSE(small.ok());
+    EXPECT_LT(timer.elapsed(), 3000);
+    // The facts come from the header alone.
+    const decoders::Picture facts = decoders::readFacts(path);
+    EXPECT_EQ(facts.width, 20000);
+    EXPECT_EQ(facts.bitsPerPixel, 24);
+    ::unsetenv("GLIMRA_DECODE_MEMORY");
+}
+
+TEST_F(DecodeBudget, AnInterlacedPngPreviewsReducedWithTheColoursOfTheFullPicture) {
+    QImage picture(1200, 800, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, x < 600 ? qRgb(200, 40, 40) : qRgb(40, 40, 200 - y / 8));
+    const QByteArray interlaced = fixtures::runTool(
+        "gm", {"convert", "-", "-interlace", "Line", "png:-"}, fixtures::toPpm(picture));
+    ASSERT_FALSE(interlaced.isEmpty());
+    ASSERT_EQ(interlaced[28], 1) << "the fixture is not interlaced";
+    const QByteArray path = write("adam7.png", interlaced);
+    const decoders::Picture full = decoders::decodeFile(path);
+    ASSERT_TRUE(full.ok()) << full.error.toStdString();
+    EXPECT_EQ(full.image.convertToFormat(QImage::Format_RGB32), picture);
+    const decoders::Picture small = decoders::decodeFile(path, preview());
+    ASSERT_TRUE(small.ok()) << small.error.toStdString();
+    EXPECT_EQ(small.width, 1200);
+    EXPECT_EQ(small.bitsPerPixel, 24);
+    EXPECT_EQ(small.image.size(), QSize(200, 134)) << "reduced by 6, rounded up";
+    for (const QPoint at : {QPoint(10, 10), QPoint(90, 120), QPoint(110, 5), QPoint(190, 130)}) {
+        const QColor expected = picture.pixel(at * 6);
+        const QColor got = small.image.pixel(at);
+        EXPECT_NEAR(got.red(), expected.red(), 2) << at.x() << "," << at.y();
+        EXPECT_NEAR(got.blue(), expected.blue(), 2) << at.x() << "," << at.y();
+    }
+}
+
+TEST_F(DecodeBudget, OneAndEightBitPicturesShrinkThroughTheirPalette) {
+    QImage indexed(40, 20, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(255, 0, 0)});
+    QImage mono(40, 20, QImage::Format_Mono);
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x) {
+            indexed.setPixel(x, y, x < 20 ? (x + y) % 2 : 2); // a checker, then red
+            mono.setPixel(x, y, (x + y) % 2);
+        }
+    const QImage a = decoders::shrinkByBlocks(indexed, 4);
+    ASSERT_EQ(a.size(), QSize(10, 5));
+    EXPECT_EQ(QColor(a.pixel(2, 2)), QColor(127, 127, 127)) << "the checker averages to grey";
+    EXPECT_EQ(QColor(a.pixel(7, 2)), QColor(255, 0, 0));
+    const QImage b = decoders::shrinkByBlocks(mono, 2);
+    ASSERT_EQ(b.size(), QSize(20, 10));
+    EXPECT_EQ(QColor(b.pixel(19, 9)), QColor(127, 127, 127));
+    // A picture thinner than the reduction keeps one pixel across.
+    EXPECT_EQ(decoders::shrinkByBlocks(indexed.copy(0, 0, 3, 20), 4).size(), QSize(1, 5));
+}
+
+TEST_F(DecodeBudget, ADibWithoutItsFileHeaderPreviewsAtItsOwnSize) {
+    const QImage picture = fixtures::fourColourPicture().scaled(320, 200);
+    const QByteArray bmp = fixtures::runTool("ppmtobmp", {"-bpp", "8"}, fixtures::toPpm(picture));
+    ASSERT_GT(bmp.size(), 14);
+    const QByteArray path = write("bare.dib", bmp.mid(14));
+    for (const bool small : {false, true}) {
+        const decoders::Picture p =
+            decoders::decodeFile(path, small ? preview() : decoders::DecodeOptions());
+        ASSERT_TRUE(p.ok()) << p.error.toStdString();
+        EXPECT_EQ(p.width, 320) << (small ? "preview" : "full size");
+        EXPECT_EQ(p.height, 200) << (small ? "preview" : "full size");
+    }
+}
+
+TEST_F(DecodeBudget, AMetafileWithTextDrawsItsText) {
+    const QByteArray plain = write("plain.wmf", fixtures::buildWmf());
+    const QByteArray text = write("text.wmf", fixtures::buildWmf(fixtures::wmfTextRecords("Hi")));
+    const decoders::Picture a = decoders::decodeFile(plain);
+    const decoders::Picture b = decoders::decodeFile(text);
+    ASSERT_TRUE(a.ok()) << a.error.toStdString();
+    ASSERT_TRUE(b.ok()) << b.error.toStdString();
+    EXPECT_NE(a.image.convertToFormat(QImage::Format_RGB32),
+              b.image.convertToFormat(QImage::Format_RGB32))
+        << "the text left no mark";
+}
+
+} // namespace
