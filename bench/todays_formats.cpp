@@ -53,7 +53,8 @@ QByteArray drawing() {
     QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' width='6000' height='4000'>";
     for (int i = 0; i < 4000; ++i) {
         const int x = random.bounded(6000), y = random.bounded(4000);
-        const QByteArray colour = QByteArray::number(random.bounded(0x1000000), 16).rightJustified(6, '0');
+        const QByteArray colour =
+            QByteArray::number(random.bounded(0x1000000), 16).rightJustified(6, '0');
         if (i % 2)
             svg += "<circle cx='" + QByteArray::number(x) + "' cy='" + QByteArray::number(y) +
                    "' r='" + QByteArray::number(10 + random.bounded(200)) + "' fill='#" + colour +
@@ -85,7 +86,9 @@ void makeFiles() {
     } makers[] = {
         {"webp", "photo.webp", "cwebp", {"-quiet", "-q", "85", png, "-o", inWork("photo.webp")}},
         {"avif", "photo.avif", "avifenc", {"-s", "8", "-j", "2", png, inWork("photo.avif")}},
-        {"heic", "photo.heic", "heif-enc",
+        {"heic",
+         "photo.heic",
+         "heif-enc",
          {"-q", "60", "-p", "preset=fast", png, "-o", inWork("photo.heic")}},
         {"jxl", "photo.jxl", "cjxl", {"-e", "3", "--quiet", png, inWork("photo.jxl")}},
         {"tiff", "photo.tif", "gm", {"convert", png, "-compress", "LZW", inWork("photo.tif")}},
@@ -151,7 +154,9 @@ void printTable(const char* title, const std::map<std::string, double>& times) {
         const double ratio = glimra / fastest;
         std::printf("%-6s %10.1f %14.1f %10.1f %10.2f (target 1.5%s)\n", sample.format.c_str(),
                     glimra, vips, gm, ratio,
-                    std::isnan(ratio) ? ", no peer" : ratio <= 1.5 ? ", met" : ", MISSED");
+                    std::isnan(ratio) ? ", no peer"
+                    : ratio <= 1.5    ? ", met"
+                                      : ", MISSED");
     }
 }
 

@@ -12,6 +12,8 @@
 #include <QLabel>
 
 void TForm1::FileListBox1Change(QObject*) {
+    if (!startFile_.isEmpty() && FileListBox1->Count() > 0)
+        selectStartFile();
     // The status line shows the name as text; the readers get a path that reaches the file
     // even when its name is no valid UTF-8.
     const QString shown = FileListBox1->SelectedPath();
@@ -47,6 +49,14 @@ void TForm1::FileListBox1Change(QObject*) {
         if (!path.isEmpty())
             Form2->show();
     }
+}
+
+void TForm1::selectStartFile() {
+    // Once only: the first rows read are those of the picture's folder.
+    for (int row = 0; row < FileListBox1->Count() && FileListBox1->ItemIndex() < 0; ++row)
+        if (FileListBox1->Item(row) == startFile_)
+            FileListBox1->setItemIndex(row);
+    startFile_.clear();
 }
 
 void TForm1::previewMedia(const QString& path, const QString& shown) {

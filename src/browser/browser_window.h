@@ -140,10 +140,13 @@ private:
     void buildMenus();
     template <typename F> void onTriggered(QAction* action, F handler);
     void previewMedia(const QString& path, const QString& shown);
+    void selectStartFile();
     void runFileCommand(options::FileCommand command, const options::FileRules& rules);
     void readOptions();
     void readLocations();
     void enterStartDirectory();
 
     QStringList arguments_;
+    // A picture named on the command line: selected once its folder's rows are read.
+    QString startFile_;
 };

@@ -83,6 +83,18 @@ TEST_F(BrowserLists, ArgumentDirectoryIsListedWithTheMaskOfDisplayFilterZero) {
     EXPECT_EQ(form->FileListBox1->ItemIndex(), -1);
 }
 
+TEST_F(BrowserLists, APictureArgumentOpensItsFolderWithThePictureSelected) {
+    auto form = create({root + "/h.WebP"});
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form->DirectoryListBox1->Directory(), root);
+    EXPECT_EQ(form->FileListBox1->ItemIndex(), 6);
+    EXPECT_EQ(form->CurrentFile, root + "/h.WebP");
+    // A file the mask leaves out opens its folder with nothing selected.
+    auto other = create({root + "/g.txt"});
+    EXPECT_EQ(other->FileListBox1->Directory(), root);
+    EXPECT_EQ(other->FileListBox1->ItemIndex(), -1);
+}
+
 TEST_F(BrowserLists, DisplayFilterOneListsGraphicFilesOnly) {
     test::writeIni("[Options]\nDisplay=1\n");
     auto form = create({root});

@@ -72,16 +72,20 @@ TEST_F(MediaStill, VideosShowAFrameFromATenthOfTheWayIn) {
     }
 }
 
-TEST_F(MediaStill, APipelinePastItsTimeLimitIsAbandonedAtOnce) {
+TEST_F(MediaStill, APipelinePastItsTimeLimitIsAbandonedAndTheNextFileReadAsUsual) {
     const QString path = write("clip.mkv", test::makeVideo("mkv"));
+    const QByteArray native = QFile::encodeName(path);
+    ASSERT_TRUE(decoders::readMediaStill(native, decoders::FileKind::Video, {}).ok());
+    // A limit no pipeline can meet: the frame is given up, and the call does not wait for the
+    // pipeline to wind down (a hang would show here as a call that does not return).
     QElapsedTimer timer;
     timer.start();
-    const decoders::Picture p = decoders::readMediaStill(
-        QFile::encodeName(path), decoders::FileKind::Video, {}, std::chrono::milliseconds(1));
-    EXPECT_FALSE(p.ok());
-    EXPECT_LT(timer.elapsed(), 1000);
-    // The next file is read as usual.
-    EXPECT_TRUE(decoders::decodeFile(path).ok());
+    const decoders::Picture late = decoders::readMediaStill(native, decoders::FileKind::Video, {},
+                                                            std::chrono::milliseconds(1));
+    EXPECT_FALSE(late.ok());
+    EXPECT_EQ(late.width, 0);
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(decoders::readMediaStill(native, decoders::FileKind::Video, {}).ok());
 }
 
 TEST_F(MediaStill, DamagedFilesGiveAPictureOrNoneWithoutHarm) {
