@@ -1,6 +1,7 @@
 #include "about/about_box.h"
 
 #include "about/help_context.h"
+#include "platform/version.h"
 #include "platform/window_placement.h"
 
 #include <QLabel>
@@ -76,7 +77,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     makeBlack(ProductName);
     ProductName->setGeometry(48, 6, 191, 20);
 
-    Version = makeLabel(QStringLiteral("Version 2.0"), Panel1);
+    Version = makeLabel(QStringLiteral("Version " GLIMRA_VERSION), Panel1);
     Version->setObjectName(QStringLiteral("Version"));
     Version->setFont(sansSerif(13));
     makeBlack(Version);

@@ -8,6 +8,7 @@
 #include "options/options_dialog.h"
 #include "options/password_dialog.h"
 #include "platform/error_box.h"
+#include "platform/version.h"
 #include "viewer/full_size_window.h"
 #include "viewer/nav_bar.h"
 
@@ -61,7 +62,7 @@ int run(int argc, char** argv) {
     // 2. The application title names the error box; it is not a display name, so the toolkit
     // appends nothing to window captions.
     QApplication::setApplicationName(QStringLiteral("glimra"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QApplication::setApplicationVersion(QStringLiteral(GLIMRA_VERSION));
     // The browser window ends the program, whatever other windows are still shown.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(programIcon());

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "platform/profile.h"
+#include "platform/version.h"
 #include "settings/browser_options.h"
 #include "settings/settings.h"
 
@@ -34,7 +35,7 @@ std::optional<int> runTerminalOption(int argc, const char* const* argv, std::ost
     if (!isTerminalOption(argc, argv))
         return std::nullopt;
     if (isVersion(argv[1])) {
-        out << "Glimra Version 2.0\n";
+        out << "Glimra Version " GLIMRA_VERSION "\n";
         return 0;
     }
     const QString helpFile = helpFileInUse();

@@ -156,7 +156,9 @@ void TForm1::updateOpenWithItems() {
 void TForm1::runFileCommand(options::FileCommand command, const options::FileRules& rules) {
     // The player lets go of the file first, also when the command then does nothing.
     MediaPlayer1->Close();
-    if (options::runFileCommand(this, command, FileListBox1->SelectedPath(), CurrentFile, rules))
+    if (options::runFileCommand(this, command,
+                                platform::NativePath(FileListBox1->SelectedNativePath()),
+                                platform::NativePath::fromText(CurrentFile), rules))
         ApplicationActivate(nullptr);
 }
 

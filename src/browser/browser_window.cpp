@@ -7,6 +7,7 @@
 #include "filelists/drive_combo_box.h"
 #include "filelists/file_list_box.h"
 #include "platform/error_box.h"
+#include "platform/version.h"
 #include "platform/window_placement.h"
 #include "settings/settings.h"
 
@@ -44,7 +45,7 @@ QFrame* makePanel(QWidget* parent) {
 TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(arguments) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Glimra v2.0"));
+    setWindowTitle(QStringLiteral("Glimra v" GLIMRA_VERSION));
     buildPanes();
     // The keyboard starts in the file list, so the arrow keys step through the files at once.
     FileListBox1->setFocus();

@@ -142,7 +142,7 @@ void TGvbox::setJPGSaveName(const QString& path) {
     QImage full = picture_.image;
     if (!full.isNull() && full.size() != QSize(bmpw(), bmph()))
         full = decoders::decodeFile(nativeName_).image; // the preview holds reduced pixels
-    components::writeJpeg(full, path);
+    components::writeJpeg(full, platform::NativePath::fromText(path));
 }
 
 void TGvbox::Refresh() {

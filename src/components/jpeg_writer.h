@@ -3,15 +3,18 @@
 // file as it was.
 #pragma once
 
+#include "platform/native_path.h"
+
 #include <QImage>
-#include <QString>
 
 namespace components {
 
 constexpr int kJpegQuality = 90;
 
 // Transparent parts are laid on white. Raises platform::GlimraError with the system's reason
-// when the file cannot be written.
-void writeJpeg(const QImage& image, const QString& path);
+// when the file cannot be written. A file without write permission is refused (also for root,
+// as a read-only file is on Windows); a symbolic link is written through, so the link stays
+// and the file it names gets the picture.
+void writeJpeg(const QImage& image, const platform::NativePath& path);
 
 } // namespace components

@@ -3,14 +3,14 @@
 #include "platform/plain_file_ops.h"
 #include "platform/shell_file_ops.h"
 
-#include <QFileInfo>
-
 namespace options {
 namespace {
 
+using platform::NativePath;
+
 // The extension from the last dot of the name, dot included; empty without one.
-QString extensionOf(const QString& path) {
-    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+QString extensionOf(const NativePath& path) {
+    const QString name = platform::displayText(path.fileName());
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot < 0 ? QString() : name.mid(dot);
 }
@@ -35,13 +35,14 @@ CommandTexts textsFor(FileCommand command) {
 
 } // namespace
 
-platform::FileDialogRequest fileOperationDialog(const QString& source, const QString& currentFile) {
-    const QFileInfo info(source);
+platform::FileDialogRequest fileOperationDialog(const NativePath& source,
+                                                const NativePath& currentFile) {
     const QString ext = extensionOf(source);
     platform::FileDialogRequest r;
     r.title = QStringLiteral("Glimra File Operation");
-    r.fileName = info.fileName();
-    r.directory = info.absolutePath() + u'/';
+    r.fileName = platform::displayText(source.fileName());
+    const QString folder = source.absolute().directory().display();
+    r.directory = folder.endsWith(u'/') ? folder : folder + u'/';
     r.filter = u'*' + ext + u'|' + u'*' + ext;
     r.defaultSuffix = extensionOf(currentFile).mid(1).left(4);
     r.overwritePrompt = true;
@@ -52,8 +53,8 @@ platform::FileDialogRequest fileOperationDialog(const QString& source, const QSt
     return r;
 }
 
-bool runFileCommand(QWidget* parent, FileCommand command, const QString& source,
-                    const QString& currentFile, const FileRules& rules) {
+bool runFileCommand(QWidget* parent, FileCommand command, const NativePath& source,
+                    const NativePath& currentFile, const FileRules& rules) {
     if (source.isEmpty())
         return false;
     const CommandTexts texts = textsFor(command);
@@ -63,9 +64,12 @@ bool runFileCommand(QWidget* parent, FileCommand command, const QString& source,
         return false;
     }
 
-    QString target;
+    NativePath target;
     if (command != FileCommand::Delete) {
-        target = platform::dialogs().saveFileName(parent, fileOperationDialog(source, currentFile));
+        // The dialog works in text; the source's own folder and name come back as their bytes.
+        target = platform::chosenPath(
+            platform::dialogs().saveFileName(parent, fileOperationDialog(source, currentFile)),
+            source.absolute().directory(), source.fileName());
         if (target.isEmpty())
             return false;
         // Copying or moving a file onto itself would truncate or delete it.
@@ -77,9 +81,10 @@ bool runFileCommand(QWidget* parent, FileCommand command, const QString& source,
     }
 
     if (rules.prompt) {
-        const QString question = command == FileCommand::Delete
-                                     ? QString::fromLatin1(texts.question).arg(source)
-                                     : QString::fromLatin1(texts.question).arg(source, target);
+        const QString question =
+            command == FileCommand::Delete
+                ? QString::fromLatin1(texts.question).arg(source.display())
+                : QString::fromLatin1(texts.question).arg(source.display(), target.display());
         if (!platform::confirm(parent, question))
             return false;
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/dialogs.h"
+#include "platform/native_path.h"
 
 #include <QString>
 
@@ -21,12 +22,14 @@ struct FileRules {
 
 // The target dialog of copy and move: the source's own name in its own folder, a filter of the
 // source's extension, and the extension of currentFile (at most four letters) as default.
-platform::FileDialogRequest fileOperationDialog(const QString& source, const QString& currentFile);
+platform::FileDialogRequest fileOperationDialog(const platform::NativePath& source,
+                                                const platform::NativePath& currentFile);
 
-// Runs a command on source: the permission, the target dialog, the confirmation, then the
-// shell or plain operation. Returns true when the operation was attempted, whatever its
-// outcome, so the caller refreshes the lists; false when the command stopped before.
-bool runFileCommand(QWidget* parent, FileCommand command, const QString& source,
-                    const QString& currentFile, const FileRules& rules);
+// Runs a command on source, the exact path of the selected file: the permission, the target
+// dialog, the confirmation, then the shell or plain operation. Returns true when the operation
+// was attempted, whatever its outcome, so the caller refreshes the lists; false when the
+// command stopped before.
+bool runFileCommand(QWidget* parent, FileCommand command, const platform::NativePath& source,
+                    const platform::NativePath& currentFile, const FileRules& rules);
 
 } // namespace options

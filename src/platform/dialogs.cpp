@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -167,6 +168,26 @@ bool confirm(QWidget* parent, const QString& text) {
                            MessageIcon::Question,
                            {MessageButton::Yes, MessageButton::No}};
     return dialogs().message(parent, r) == MessageButton::Yes;
+}
+
+NativePath chosenPath(const QString& chosen, const NativePath& folder,
+                      const QByteArray& proposedName) {
+    if (chosen.isEmpty())
+        return {};
+    const qsizetype slash = chosen.lastIndexOf(u'/');
+    if (slash < 0)
+        return NativePath::fromText(chosen);
+    const QString chosenFolder = slash == 0 ? QStringLiteral("/") : chosen.left(slash);
+    const QString chosenName = chosen.mid(slash + 1);
+    QByteArray folderBytes = folder.bytes();
+    while (folderBytes.size() > 1 && folderBytes.endsWith('/'))
+        folderBytes.chop(1);
+    const NativePath dir = !folderBytes.isEmpty() && displayText(folderBytes) == chosenFolder
+                               ? NativePath(folderBytes)
+                               : NativePath::fromText(chosenFolder);
+    return dir.child(!proposedName.isEmpty() && displayText(proposedName) == chosenName
+                         ? proposedName
+                         : QFile::encodeName(chosenName));
 }
 
 QString qtFilter(const QString& filter) {

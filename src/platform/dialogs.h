@@ -2,6 +2,8 @@
 // back every message shown.
 #pragma once
 
+#include "platform/native_path.h"
+
 #include <QList>
 #include <QString>
 
@@ -59,6 +61,13 @@ bool confirm(QWidget* parent, const QString& text);
 
 // Sets up a toolkit file dialog as the request asks (the real dialogs run it afterwards).
 void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
+
+// The path a file dialog returned, in the file system's bytes. A dialog shows and returns text,
+// so a folder or a proposed name that is not valid UTF-8 comes back with U+FFFD in it: when the
+// chosen folder reads as `folder` does, folder's exact bytes are used, and when the chosen name
+// reads as `proposedName` does, the proposal's exact bytes. Empty when chosen is empty.
+NativePath chosenPath(const QString& chosen, const NativePath& folder,
+                      const QByteArray& proposedName);
 
 // Turns "Description|*.a;*.b|Other|*" into Qt's "Description (*.a *.b);;Other (*)".
 QString qtFilter(const QString& filter);

@@ -1,13 +1,15 @@
 // The application's standard error box and the guard every handler runs in.
 #pragma once
 
+#include "platform/version.h"
+
 #include <QString>
 #include <exception>
 #include <utility>
 
 namespace platform {
 
-inline const QString kApplicationTitle = QStringLiteral("Glimra Version 2.0");
+inline const QString kApplicationTitle = QStringLiteral("Glimra Version " GLIMRA_VERSION);
 
 // Shows text (with a full stop added when it has none) titled with the application title,
 // with the error icon and an OK button.

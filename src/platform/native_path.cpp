@@ -1,5 +1,7 @@
 #include "platform/native_path.h"
 
+#include "platform/volumes.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -8,6 +10,41 @@
 #include <unistd.h>
 
 namespace platform {
+
+NativePath NativePath::fromText(const QString& text) {
+    return NativePath(QFile::encodeName(text));
+}
+
+QString NativePath::display() const {
+    return displayText(bytes_);
+}
+
+QByteArray NativePath::fileName() const {
+    return bytes_.mid(bytes_.lastIndexOf('/') + 1);
+}
+
+NativePath NativePath::directory() const {
+    const qsizetype slash = bytes_.lastIndexOf('/');
+    if (slash < 0)
+        return {};
+    return NativePath(slash == 0 ? QByteArray("/") : bytes_.left(slash));
+}
+
+NativePath NativePath::child(const QByteArray& name) const {
+    if (bytes_.endsWith('/'))
+        return NativePath(bytes_ + name);
+    return NativePath(bytes_ + '/' + name);
+}
+
+NativePath NativePath::absolute() const {
+    if (bytes_.startsWith('/'))
+        return NativePath(cleanPath(bytes_));
+    return NativePath(cleanPath(currentDirectoryOrRoot() + '/' + bytes_));
+}
+
+QString displayText(const QByteArray& native) {
+    return QFile::decodeName(native);
+}
 
 QString readablePath(const QByteArray& native) {
     const QString decoded = QFile::decodeName(native);

@@ -3,6 +3,8 @@
 // already), a progress window for long operations and the shell's own error box on failure.
 #pragma once
 
+#include "platform/native_path.h"
+
 #include <QString>
 
 class QWidget;
@@ -13,21 +15,16 @@ enum class ShellOperation { Move = 1, Copy = 2, Delete = 3 };
 
 struct ShellRequest {
     ShellOperation operation = ShellOperation::Delete;
-    QString from;
-    QString to;             // copy and move
+    NativePath from;
+    NativePath to;          // copy and move
     bool allowUndo = false; // delete: to the trash
 };
 
 // Carries out the request. A failure is shown in the shell's error box (captions "Error
 // Deleting File or Folder", "Error Copying File or Folder", "Error Moving File or Folder") with
-// the system's reason; the return value says whether it succeeded.
+// the system's reason; the return value says whether it succeeded. Copies, moves across
+// volumes and deletions copied into the home trash show a progress window with Cancel once
+// they last half a second.
 bool shellFileOperation(QWidget* parent, const ShellRequest& request);
-
-// The folder of the trash in use: $XDG_DATA_HOME/Trash (by default ~/.local/share/Trash).
-QString homeTrashPath();
-
-// Puts a file into the home trash: the file under Trash/files, a .trashinfo record with its
-// original path and the deletion time under Trash/info. Returns false with errno on failure.
-bool moveToTrash(const QString& path);
 
 } // namespace platform

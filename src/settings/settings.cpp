@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "platform/error_box.h"
 #include "platform/errors.h"
 #include "platform/profile.h"
 
@@ -15,6 +16,13 @@ int digitValue(QChar c, int base) {
     if (base == 16 && u >= u'A' && u <= u'F')
         return u - u'A' + 10;
     return -1;
+}
+
+// The problem last reported, so that a file that stays unreadable is reported once; a good
+// read forgets it, so a problem that comes back is reported again.
+QString& reportedProblem() {
+    static QString problem;
+    return problem;
 }
 
 } // namespace
@@ -63,9 +71,24 @@ int toInteger(const QString& text) {
     throw platform::GlimraError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
+const platform::ProfileFile& Settings::contents() const {
+    if (contents_ && contents_->unchangedOnDisk())
+        return *contents_;
+    contents_ = platform::ProfileFile::read(fileName_);
+    const QString& problem = contents_->problem();
+    if (problem != reportedProblem()) {
+        reportedProblem() = problem;
+        if (!problem.isEmpty())
+            platform::showErrorBox(
+                QStringLiteral("Unable to read %1 (%2); the default settings are used")
+                    .arg(fileName_, problem));
+    }
+    return *contents_;
+}
+
 QString Settings::readText(const QString& section, const QString& key,
                            const QString& defaultText) const {
-    return platform::getPrivateProfileString(section, key, defaultText, fileName_);
+    return contents().value(section, key, defaultText);
 }
 
 bool Settings::readFlag(const QString& section, const QString& key, bool defaultFlag) const {

@@ -1,6 +1,8 @@
 // The settings accessor over GLIM.INI and the one table of its keys, forms and defaults.
 #pragma once
 
+#include "platform/profile.h"
+
 #include <QString>
 #include <optional>
 
@@ -65,7 +67,11 @@ constexpr int defaultNumber(const SettingKey& k) {
 // is no integer.
 std::optional<int> parseInteger(const QString& text);
 
-// Reads and writes GLIM.INI one key at a time; every operation opens the file anew.
+// Reads and writes GLIM.INI. One object serves one operation (a window's creation, the
+// options' OK): it reads the file once and answers every key from that, reading it again only
+// when the file has changed meanwhile (its own writes included).
+// A file that cannot be read (not a regular file, too large, unreadable) is reported once in
+// the standard error box and the defaults are used. Writes reach the file at once.
 class Settings {
 public:
     explicit Settings(QString fileName = kSettingsFileName) : fileName_(std::move(fileName)) {}
@@ -89,7 +95,10 @@ public:
     const QString& fileName() const { return fileName_; }
 
 private:
+    const platform::ProfileFile& contents() const;
+
     QString fileName_;
+    mutable std::optional<platform::ProfileFile> contents_;
 };
 
 // Raises "'%s' is not a valid integer value" unless text is an integer.

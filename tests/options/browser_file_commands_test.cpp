@@ -3,7 +3,7 @@
 #include "browser/browser_window.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
-#include "platform/shell_file_ops.h"
+#include "platform/trash.h"
 #include "recording_starter.h"
 #include "window_fixture.h"
 
@@ -23,10 +23,10 @@ class BrowserFileCommands : public test::WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        QDir(platform::homeTrashPath()).removeRecursively();
+        QDir(platform::homeTrashPath().display()).removeRecursively();
     }
     QStringList trash() const {
-        return QDir(platform::homeTrashPath() + "/files").entryList(QDir::Files);
+        return QDir(platform::homeTrashPath().display() + "/files").entryList(QDir::Files);
     }
     QStringList listed() const { return QDir(folder.path()).entryList(QDir::Files, QDir::Name); }
 };
@@ -164,7 +164,7 @@ TEST_F(BrowserFileCommands, CommandsFromTheWindow) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         windows.reset();
-        QDir(platform::homeTrashPath()).removeRecursively();
+        QDir(platform::homeTrashPath().display()).removeRecursively();
         for (const QString& name : listed())
             QFile::remove(path(name));
         const QString a = file("a.bmp", "first file");

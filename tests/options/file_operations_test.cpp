@@ -1,7 +1,7 @@
 // Delete, copy and move under the file-management rules, on real files with a private trash.
 #include "fake_dialogs.h"
 #include "options/file_operations.h"
-#include "platform/shell_file_ops.h"
+#include "platform/trash.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -19,15 +19,16 @@ class FileCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        QDir(platform::homeTrashPath()).removeRecursively();
+        QDir(platform::homeTrashPath().display()).removeRecursively();
         source = dir.filePath("photo one.bmp");
         test::writeFile(source, "picture");
     }
     QStringList trash() const {
-        return QDir(platform::homeTrashPath() + "/files").entryList(QDir::Files);
+        return QDir(platform::homeTrashPath().display() + "/files").entryList(QDir::Files);
     }
     bool run(FileCommand c, const FileRules& rules) {
-        return options::runFileCommand(nullptr, c, source, source, rules);
+        const auto path = platform::NativePath::fromText(source);
+        return options::runFileCommand(nullptr, c, path, path, rules);
     }
 
     QTemporaryDir dir;
@@ -63,7 +64,7 @@ TEST_F(FileCommands, DeleteMatrix) {
         SCOPED_TRACE(testing::Message() << "allow " << c.allow << " prompt " << c.prompt
                                         << " recycle " << c.recycle << " shell " << c.shell);
         test::writeFile(source, "picture");
-        QDir(platform::homeTrashPath()).removeRecursively();
+        QDir(platform::homeTrashPath().display()).removeRecursively();
         dialogs.messages.clear();
         dialogs.answers = {c.answer};
         EXPECT_EQ(run(FileCommand::Delete, {c.allow, c.prompt, c.recycle, c.shell}), c.attempted);
@@ -89,12 +90,14 @@ TEST_F(FileCommands, PlainDeleteFailureIsReported) {
 
 TEST_F(FileCommands, NothingSelectedDoesNothing) {
     EXPECT_FALSE(
-        options::runFileCommand(nullptr, FileCommand::Delete, "", "", {true, true, true, true}));
+        options::runFileCommand(nullptr, FileCommand::Delete, {}, {}, {true, true, true, true}));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST_F(FileCommands, TargetDialogIsPreparedFromTheSource) {
-    const auto r = options::fileOperationDialog(dir.filePath("scan.jpeg"), "/x/other.tiff1");
+    const auto r =
+        options::fileOperationDialog(platform::NativePath::fromText(dir.filePath("scan.jpeg")),
+                                     platform::NativePath("/x/other.tiff1"));
     EXPECT_EQ(r.title, "Glimra File Operation");
     EXPECT_EQ(r.fileName, "scan.jpeg");
     EXPECT_EQ(r.directory, dir.path() + "/");

@@ -102,7 +102,8 @@ TEST_F(OptionsDialog, OkWritesEveryKeyInOrderAndAppliesThem) {
     dialog->RadioGroup3->setItemIndex(1);
     dialog->OKBtnClick(nullptr);
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_EQ(test::readIni(), "[Options]\nExplorer=0\nWinFileOps=0\nDisplay=1\nStartupDir= \n"
+    // The blank is quoted, so that the next start reads it back.
+    EXPECT_EQ(test::readIni(), "[Options]\nExplorer=0\nWinFileOps=0\nDisplay=1\nStartupDir=\" \"\n"
                                "Menu1Descrip=Edit\nMenu1Command=gimp\nMenu2Descrip=\n"
                                "Menu2Command=\nPassword_Protect=0\nString1=\nAllow_Del=1\n"
                                "Prompt_Del=1\nSend_Recycle=1\nAllow_Copy=1\nPrompt_Copy=1\n"

@@ -4,8 +4,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using platform::getPrivateProfileString;
 using platform::writePrivateProfileString;
@@ -121,6 +125,93 @@ TEST_F(Profile, WriteThroughALinkChangesTheLinkedFile) {
     EXPECT_TRUE(QFileInfo(test::iniPath()).isSymLink());
     EXPECT_EQ(test::readFile(real), "[Options]\nExplorer=0\n");
     QFile::remove(real);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Profile, WriteKeepsEveryOtherByte) {
+    // A byte-order mark, a Latin-1 comment, mixed line ends and no final line end.
+    const QByteArray before = "\xEF\xBB\xBF; caf\xE9\r\n[Options]\nExplorer=1\r\nDisplay=2\n"
+                              "[Locations]\r\nForm1Left=3";
+    test::writeIni(before);
+    ASSERT_TRUE(write("Options", "Explorer", "0"));
+    EXPECT_EQ(test::readIni(), "\xEF\xBB\xBF; caf\xE9\r\n[Options]\nExplorer=0\r\nDisplay=2\n"
+                               "[Locations]\r\nForm1Left=3");
+    ASSERT_TRUE(write("Locations", "Form1Top", "7"));
+    ASSERT_TRUE(write("New", "Key", "v"));
+    EXPECT_EQ(test::readIni(), "\xEF\xBB\xBF; caf\xE9\r\n[Options]\nExplorer=0\r\nDisplay=2\n"
+                               "[Locations]\r\nForm1Left=3\r\nForm1Top=7\r\n[New]\r\nKey=v");
+    // Keys after the mark are found.
+    test::writeIni("\xEF\xBB\xBF[Options]\r\nDisplay=2\r\n");
+    EXPECT_EQ(read("Options", "Display"), "2");
+}
+
+TEST_F(Profile, EveryValueReadsBackAsWritten) {
+    const QString values[] = {"\"/opt/my app/viewer\"",
+                              " pass word ",
+                              "'quoted'",
+                              "\"",
+                              "\"\"",
+                              "a \"b\" c",
+                              "\"half",
+                              "tab\t",
+                              "",
+                              QString::fromUtf8("Bilder/\xC3\xA9t\xC3\xA9")};
+    for (const QString& value : values) {
+        ASSERT_TRUE(write("Options", "Menu1Command", value));
+        EXPECT_EQ(read("Options", "Menu1Command"), value) << test::readIni().constData();
+    }
+    EXPECT_EQ(platform::profileValueText("plain value"), "plain value");
+}
+
+TEST_F(Profile, FilesThatAreNoRegularFileAreNeverReadOrWritten) {
+    // A FIFO would block the reader for good; a read must answer at once.
+    const QByteArray ini = QFile::encodeName(test::iniPath());
+    ASSERT_EQ(::mkfifo(ini.constData(), 0600), 0);
+    std::future<platform::ProfileFile> reading =
+        std::async(std::launch::async, [] { return platform::ProfileFile::read(kIni); });
+    if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Let the stuck reader go before failing.
+        ::close(::open(ini.constData(), O_WRONLY | O_NONBLOCK));
+        FAIL() << "reading a FIFO blocked";
+    }
+    const platform::ProfileFile fifo = reading.get();
+    EXPECT_EQ(fifo.problem(), "not a regular file");
+    EXPECT_EQ(fifo.value("Options", "Display", "0"), "0");
+    EXPECT_FALSE(write("Options", "Display", "1"));
+    struct stat st {};
+    ASSERT_EQ(::lstat(ini.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    // A link to a device that never ends.
+    ::unlink(ini.constData());
+    ASSERT_EQ(::symlink("/dev/zero", ini.constData()), 0);
+    EXPECT_EQ(platform::ProfileFile::read(kIni).problem(), "not a regular file");
+    EXPECT_EQ(read("Options", "Display"), "dflt");
+    EXPECT_FALSE(write("Options", "Display", "1"));
+    ::unlink(ini.constData());
+}
+
+TEST_F(Profile, TwoWritersAtOnceLoseNoKey) {
+    ASSERT_TRUE(write("Options", "Start", "1"));
+    const auto writeKeys = [](const QString& prefix) {
+        bool ok = true;
+        for (int i = 0; i < 60; ++i)
+            ok = writePrivateProfileString("Options", prefix + QString::number(i), "v", kIni) && ok;
+        return ok;
+    };
+    std::future<bool> one = std::async(std::launch::async, writeKeys, QStringLiteral("One"));
+    std::future<bool> two = std::async(std::launch::async, writeKeys, QStringLiteral("Two"));
+    ASSERT_TRUE(one.get());
+    ASSERT_TRUE(two.get());
+    const platform::ProfileFile file = platform::ProfileFile::read(kIni);
+    int found = 0;
+    for (int i = 0; i < 60; ++i)
+        found += (file.value("Options", "One" + QString::number(i), "") == "v") +
+                 (file.value("Options", "Two" + QString::number(i), "") == "v");
+    EXPECT_EQ(found, 120);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // The settings accessor: value forms, defaults and the errors of reads and writes.
+#include "fake_dialogs.h"
 #include "platform/errors.h"
 #include "settings/browser_options.h"
 #include "settings/settings.h"
@@ -6,6 +7,9 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <variant>
 
 namespace {
@@ -132,6 +136,58 @@ TEST_F(SettingsFile, RestoredLocationsAreTheDefaultsWithTheBrowserCentred) {
                                "Splitter1Left=149\nForm1Left=Center\nForm1Top=Center\n"
                                "Form1Width=516\nForm1Height=311\n");
     static_assert(settings::defaultNumber(settings::keys::Form1Width) == 516);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SettingsFile, OneOperationReadsTheFileOnce) {
+    test::writeIni("[Options]\nDisplay=2\nMenu1Command=\"\"/opt/my app/viewer\"\"\n");
+    // Every opening of the file is counted.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(test::iniPath()).constData(), IN_OPEN),
+              0);
+    const auto opens = [watch] {
+        alignas(inotify_event) char events[4096];
+        const ssize_t n = ::read(watch, events, sizeof events);
+        return n <= 0 ? 0 : int(n / sizeof(inotify_event));
+    };
+    const settings::Settings operation;
+    settings::BrowserOptions options;
+    settings::readBrowserOptions(operation, options);
+    EXPECT_EQ(options.DisplayFilter, 2);
+    EXPECT_EQ(options.Menu1Command, "\"/opt/my app/viewer\"");
+    EXPECT_EQ(operation.readInteger(settings::keys::Form1Width), 516);
+    EXPECT_EQ(opens(), 1);
+    ::close(watch);
+
+    // A change of the file is seen, and so is the operation's own write.
+    test::writeIni("[Options]\nDisplay=1\n");
+    EXPECT_EQ(operation.readInteger(settings::keys::Display), 1);
+    operation.writeText(settings::keys::Menu2Command, " typed with blanks ");
+    EXPECT_EQ(operation.readText(settings::keys::Menu2Command), " typed with blanks ");
+    EXPECT_EQ(settings::Settings().readText(settings::keys::Menu2Command), " typed with blanks ");
+}
+
+TEST_F(SettingsFile, UnreadableFileIsReportedOnceAndTheDefaultsUsed) {
+    test::FakeDialogs dialogs;
+    EXPECT_EQ(settings::Settings().readInteger(settings::keys::Form1Width), 516); // a good start
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(test::iniPath()).constData()), 0);
+    EXPECT_EQ(settings::Settings().readInteger(settings::keys::Form1Width), 516);
+    EXPECT_TRUE(settings::Settings().readFlag(settings::keys::Explorer));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].caption, "Glimra Version 2.0");
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Unable to read GLIM.INI (not a regular file); the default settings are used.");
+    // Once the file is good again, a new problem is reported again.
+    test::writeIni("[Options]\nDisplay=2\n");
+    EXPECT_EQ(settings::Settings().readInteger(settings::keys::Display), 2);
+    test::writeIni({});
+    ASSERT_EQ(::mkfifo(QFile::encodeName(test::iniPath()).constData(), 0600), 0);
+    EXPECT_EQ(settings::Settings().readInteger(settings::keys::Display), 0);
+    EXPECT_EQ(dialogs.messages.size(), 2);
 }
 
 } // namespace
