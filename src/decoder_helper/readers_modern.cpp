@@ -13,11 +13,7 @@
 #include "decoder_helper/readers.h"
 
 #include <QBuffer>
-#include <QFont>
-#include <QGuiApplication>
 #include <QImageReader>
-#include <cstdlib>
-#include <memory>
 
 namespace decoder_helper {
 
@@ -25,12 +21,7 @@ using decoders::Format;
 using decoders::Picture;
 
 void prepareReaders(int& argc, char** argv) {
-    // Text in a drawing needs Qt's font database, which needs an application object; both
-    // are read now, not inside the sandbox.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static std::unique_ptr<QGuiApplication> app;
-    app = std::make_unique<QGuiApplication>(argc, argv);
-    QFont().exactMatch();
+    startQtDrawing(argc, argv); // text in a drawing
     // The decode budget is checked before the pixels; Qt's own guard would refuse pictures
     // well below it.
     QImageReader::setAllocationLimit(int(decoders::kMaxPixels * 8 / (1024 * 1024)) + 1);
