@@ -17,27 +17,41 @@
 #include <iostream>
 #include <memory>
 
+TForm1* Form1 = nullptr;
+TForm2* Form2 = nullptr;
+TAboutBox* AboutBox = nullptr;
+TPagesDlg* PagesDlg = nullptr;
+TNavBarForm* NavBarForm = nullptr;
+TPasswordDlg* PasswordDlg = nullptr;
+
 namespace app {
 
 WindowSet::WindowSet(const QStringList& arguments) {
-    // The browser's creation touches no other window, so it comes first; the password dialog,
-    // created last, is handed to the options dialog once it exists.
+    // The browser's creation touches no other window, so it comes first. Each window is given
+    // the windows created before it; the later ones are linked once all exist.
     form1_ = std::make_unique<TForm1>(arguments);
     Form1 = form1_.get();
-    form2_ = std::make_unique<TForm2>();
+    form2_ = std::make_unique<TForm2>(form1_.get());
     Form2 = form2_.get();
     aboutBox_ = std::make_unique<TAboutBox>();
     AboutBox = aboutBox_.get();
     passwordDlg_ = std::make_unique<TPasswordDlg>();
-    pagesDlg_ = std::make_unique<TPagesDlg>(Form1, passwordDlg_.get());
+    pagesDlg_ = std::make_unique<TPagesDlg>(form1_.get(), passwordDlg_.get());
     PagesDlg = pagesDlg_.get();
-    navBar_ = std::make_unique<TNavBarForm>();
+    navBar_ = std::make_unique<TNavBarForm>(form1_.get(), form2_.get());
     NavBarForm = navBar_.get();
     PasswordDlg = passwordDlg_.get();
+
+    form1_->setLinks({form2_.get(), navBar_.get(), pagesDlg_.get(), aboutBox_.get()});
+    form2_->setNavigationBar(navBar_.get());
+    pagesDlg_->setPlacedWindows(form2_.get(), navBar_.get());
 }
 
 WindowSet::~WindowSet() {
-    // Later windows refer to earlier ones: they go first.
+    // Links first, so no window reaches one that is gone; then later windows before earlier.
+    form1_->setLinks({});
+    form2_->setNavigationBar(nullptr);
+    pagesDlg_->setPlacedWindows(nullptr, nullptr);
     PasswordDlg = nullptr;
     NavBarForm = nullptr;
     navBar_.reset();

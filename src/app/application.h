@@ -1,7 +1,22 @@
 // Program entry: the application object, the window set and the message loop.
 #pragma once
 
-#include "browser/window_instances.h"
+class TAboutBox;
+class TForm1;
+class TForm2;
+class TNavBarForm;
+class TPagesDlg;
+class TPasswordDlg;
+
+// The program's windows, one instance each, created at start-up in this order and alive until
+// the program ends. The windows reach each other through the interfaces the window set wires;
+// these are for the program's start-up and for tests.
+extern TForm1* Form1;
+extern TForm2* Form2;
+extern TAboutBox* AboutBox;
+extern TPagesDlg* PagesDlg;
+extern TNavBarForm* NavBarForm;
+extern TPasswordDlg* PasswordDlg;
 
 #include <QStringList>
 #include <memory>

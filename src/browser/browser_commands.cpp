@@ -4,58 +4,41 @@
 #include "about/help_viewer.h"
 #include "browser/browser_window.h"
 #include "browser/jpeg_name.h"
-#include "browser/media_picture.h"
-#include "browser/preview_text.h"
-#include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/directory_list_box.h"
 #include "filelists/file_list_box.h"
+#include "interfaces/full_size_view.h"
+#include "interfaces/navigation_bar.h"
+#include "interfaces/options_window.h"
 #include "options/launching.h"
-#include "options/options_dialog.h"
 #include "platform/dialogs.h"
-#include "platform/error_box.h"
-#include "platform/native_path.h"
+#include "preview/preview_text.h"
 #include "settings/settings.h"
-#include "viewer/full_size_window.h"
-#include "viewer/nav_bar.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QToolButton>
 
 void TForm1::BitBtn1Click(QObject*) {
-    const QString shown = FileListBox1->SelectedPath();
-    const QString path = platform::readablePath(FileListBox1->SelectedNativePath());
-    if (path.isEmpty() || !Form2)
+    const interfaces::SelectedFile file = selectedFile();
+    if (file.path.isEmpty() || !links_.fullSize)
         return;
     FullSizeShown = true;
-    if (navBarVisible()) {
-        NavBarForm->SpeedButton8->setChecked(true);
-        NavBarForm->SpeedButton9->setEnabled(true);
-        NavBarForm->SpeedButton1->setEnabled(true);
-    }
-    // Loaded and sized first, so a hidden window appears at its new size.
-    if (!browser::isMediaFile(path)) {
-        Form2->Gvbox1->setNativeFileName(FileListBox1->SelectedNativePath());
-        Form2->resetToNaturalSize(false);
-        Form2->Panel1->setText(
-            browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
-    } else {
-        // The sound the preview started goes on playing.
-        const bool placeholder = browser::showMediaPicture(*Form2->Gvbox1, path, Options.ExecDir);
-        Form2->Panel1->setText(shown);
-        Form2->resetToNaturalSize(placeholder);
-    }
-    if (Form2->isVisible())
-        Form2->raise();
+    if (links_.navBar)
+        links_.navBar->fullSizeWindowShown();
+    // Loaded and sized first, so a hidden window appears at its new size. The sound the
+    // preview started goes on playing.
+    showInFullSize(file);
+    if (links_.fullSize->isShown())
+        links_.fullSize->raiseWindow();
     else
-        Form2->show();
+        links_.fullSize->showWindow();
 }
 
 void TForm1::SaveasJPEG1Click(QObject*) {
     const QString path = FileListBox1->SelectedPath();
-    if (path.isEmpty() || browser::isMediaFile(path))
+    if (path.isEmpty() || preview::isMediaFile(path))
         return;
     platform::FileDialogRequest r;
     r.title = browser::kJpegDialogTitle;
@@ -72,12 +55,8 @@ void TForm1::SaveasJPEG1Click(QObject*) {
 }
 
 void TForm1::SpeedButton1Click(QObject*) {
-    if (!NavBarForm)
-        return;
-    if (SpeedButton1->isChecked())
-        NavBarForm->show();
-    else
-        NavBarForm->close();
+    if (links_.navBar)
+        links_.navBar->setShown(SpeedButton1->isChecked());
 }
 
 void TForm1::Gvbox1Click(QObject*) {
@@ -100,13 +79,13 @@ void TForm1::UseCurrentDirasStartup1Click(QObject*) {
 }
 
 void TForm1::SaveWindowLocations1Click(QObject*) {
-    if (PagesDlg)
-        PagesDlg->BitBtn1Click(nullptr);
+    if (links_.options)
+        links_.options->saveWindowLocations();
 }
 
 void TForm1::Options1Click(QObject*) {
-    if (PagesDlg)
-        PagesDlg->open();
+    if (links_.options)
+        links_.options->open();
 }
 
 void TForm1::Options2Click(QObject* sender) {
@@ -118,8 +97,8 @@ void TForm1::BitBtn3Click(QObject* sender) {
 }
 
 void TForm1::About1Click(QObject*) {
-    if (AboutBox)
-        AboutBox->showNonModal();
+    if (links_.aboutBox)
+        links_.aboutBox->showNonModal();
 }
 
 void TForm1::AboutGlimra1Click(QObject* sender) {

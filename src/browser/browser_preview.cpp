@@ -1,13 +1,12 @@
-// The browser's preview update and the media player's completion notice.
+// The browser's preview update, the media player's completion notice, and the preview pane and
+// file list as the other windows reach them.
 #include "browser/browser_window.h"
-#include "browser/media_picture.h"
-#include "browser/preview_text.h"
-#include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
+#include "interfaces/full_size_view.h"
 #include "platform/native_path.h"
-#include "viewer/full_size_window.h"
+#include "preview/preview_text.h"
 
 #include <QLabel>
 
@@ -16,38 +15,33 @@ void TForm1::FileListBox1Change(QObject*) {
         selectStartFile();
     // The status line shows the name as text; the readers get a path that reaches the file
     // even when its name is no valid UTF-8.
-    const QString shown = FileListBox1->SelectedPath();
-    const QString path = platform::readablePath(FileListBox1->SelectedNativePath());
-    CurrentFile = shown;
-    if (browser::isMediaFile(path)) {
-        previewMedia(path, shown);
+    const interfaces::SelectedFile file = selectedFile();
+    CurrentFile = file.shown;
+    if (preview::isMediaFile(file.path)) {
+        previewMedia(file);
         return;
     }
 
     // A picture, or no file at all. A player that is open but stopped stays open.
-    if (MediaPlayer1->Mode() == mpPlaying)
-        MediaPlayer1->Close();
+    stopPlaying();
     // The picture is read by its native bytes: no stand-in link is needed for odd names.
-    Gvbox1->setNativeFileName(FileListBox1->SelectedNativePath());
-    if (path.isEmpty()) {
-        Panel1->setText(browser::kNoFileLoaded);
-        Panel6->setText(browser::kFileSizeEmpty);
-        if (FullSizeShown && Form2)
-            Form2->hide();
+    Gvbox1->setNativeFileName(file.native);
+    if (file.path.isEmpty()) {
+        Panel1->setText(preview::kNoFileLoaded);
+        Panel6->setText(preview::kFileSizeEmpty);
+        if (FullSizeShown && links_.fullSize)
+            links_.fullSize->hideWindow();
     } else {
-        Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
+        showFileSize(file.path);
         Panel1->setText(
-            browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+            preview::imageStatusLine(file.shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
     }
     // The full-size window follows the selection even while hidden. It is loaded and sized
     // before it shows, so it appears at its new size.
-    if (FullSizeShown && Form2) {
-        Form2->Gvbox1->setNativeFileName(FileListBox1->SelectedNativePath());
-        Form2->resetToNaturalSize(false);
-        Form2->Panel1->setText(
-            browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
-        if (!path.isEmpty())
-            Form2->show();
+    if (FullSizeShown && links_.fullSize) {
+        showInFullSize(file);
+        if (!file.path.isEmpty())
+            links_.fullSize->showWindow();
     }
 }
 
@@ -59,16 +53,32 @@ void TForm1::selectStartFile() {
     startFile_.clear();
 }
 
-void TForm1::previewMedia(const QString& path, const QString& shown) {
+void TForm1::previewMedia(const interfaces::SelectedFile& file) {
     // The size is read first: a file that cannot be read leaves the player untouched.
-    Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-    browser::showMediaPicture(*Gvbox1, path, Options.ExecDir);
-    if (FullSizeShown && Form2) {
-        const bool placeholder = browser::showMediaPicture(*Form2->Gvbox1, path, Options.ExecDir);
-        Form2->Panel1->setText(shown);
-        Form2->resetToNaturalSize(placeholder);
-        Form2->show();
+    showFileSize(file.path);
+    showMediaPictureInPreview(file.path);
+    if (FullSizeShown && links_.fullSize) {
+        showInFullSize(file);
+        links_.fullSize->showWindow();
     }
+    playMediaFile(file.path, file.shown);
+}
+
+void TForm1::showInFullSize(const interfaces::SelectedFile& file) {
+    if (preview::isMediaFile(file.path))
+        links_.fullSize->showMediaPicture(file.path, file.shown);
+    else
+        links_.fullSize->showPicture(
+            file.native,
+            preview::imageStatusLine(file.shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc()));
+}
+
+void TForm1::stopPlaying() {
+    if (MediaPlayer1->Mode() == mpPlaying)
+        MediaPlayer1->Close();
+}
+
+void TForm1::playMediaFile(const QString& path, const QString& shown) {
     if (MediaPlayer1->Mode() == mpPlaying) {
         MediaPlayer1->Notify = true;
         MediaPlayer1->Close();
@@ -84,4 +94,38 @@ void TForm1::previewMedia(const QString& path, const QString& shown) {
 void TForm1::MediaPlayer1Notify(QObject*) {
     if (MediaPlayer1->Mode() == mpStopped)
         Panel1->setText(FileListBox1->SelectedPath() + QStringLiteral(" - Stopped"));
+}
+
+int TForm1::selectedRow() const {
+    return FileListBox1->ItemIndex();
+}
+
+int TForm1::rowCount() const {
+    return FileListBox1->Count();
+}
+
+void TForm1::selectRow(int row) {
+    FileListBox1->setItemIndex(row);
+}
+
+interfaces::SelectedFile TForm1::selectedFile() const {
+    const QByteArray native = FileListBox1->SelectedNativePath();
+    return {FileListBox1->SelectedPath(), platform::readablePath(native), native};
+}
+
+void TForm1::showPictureInPreview(const QByteArray& nativePath) {
+    Gvbox1->setNativeFileName(nativePath);
+}
+
+void TForm1::showMediaPictureInPreview(const QString& path) {
+    Gvbox1->setFileNameOr(preview::ownPictureOf(path),
+                          preview::placeholderFor(path, Options.ExecDir));
+}
+
+void TForm1::showStatus(const QString& text) {
+    Panel1->setText(text);
+}
+
+void TForm1::showFileSize(const QString& path) {
+    Panel6->setText(preview::fileSizeLine(preview::fileLength(path)));
 }

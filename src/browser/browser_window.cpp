@@ -3,12 +3,14 @@
 #include "about/help_context.h"
 #include "about/help_viewer.h"
 #include "browser/splitter.h"
+#include "components/image_box.h"
 #include "filelists/directory_list_box.h"
 #include "filelists/drive_combo_box.h"
 #include "filelists/file_list_box.h"
 #include "platform/error_box.h"
 #include "platform/version.h"
 #include "platform/window_placement.h"
+#include "preview/preview_text.h"
 #include "settings/settings.h"
 
 #include <QApplication>
@@ -18,7 +20,9 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QShortcut>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -100,7 +104,7 @@ void TForm1::buildPanes() {
     FileListBox1->setShowGlyphs(false);
     FileListBox1->setMask(browser::kDesignedMask);
     middle->addWidget(FileListBox1, 1);
-    Panel6 = makeTextPanel(QStringLiteral("FileSize:"), 18, Panel5);
+    Panel6 = makeTextPanel(preview::kFileSizeEmpty, 18, Panel5);
     Panel6->setObjectName(QStringLiteral("Panel6"));
     middle->addWidget(Panel6);
 
@@ -114,7 +118,7 @@ void TForm1::buildPanes() {
     panes->addWidget(Panel4);
     outer->addLayout(panes, 1);
 
-    Panel1 = makeTextPanel(QStringLiteral("No File Loaded."), 22, central);
+    Panel1 = makeTextPanel(preview::kNoFileLoaded, 22, central);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     outer->addWidget(Panel1);
 
@@ -235,4 +239,32 @@ void TForm1::Exit1Click(QObject*) {
 
 void TForm1::BitBtn2Click(QObject*) {
     close();
+}
+
+void TForm1::bringToFront() {
+    raise();
+    activateWindow();
+}
+
+void TForm1::popupMenu(QPoint at) {
+    PopupMenu1->popup(at);
+}
+
+void TForm1::fullSizeWindowClosed() {
+    Gvbox1->Refresh();
+    FullSizeShown = false;
+}
+
+void TForm1::navigationBarClosed() {
+    SpeedButton1->setChecked(false);
+}
+
+interfaces::BrowserPlacement TForm1::placement() const {
+    return {Splitter1->Left(), frameGeometry()};
+}
+
+void TForm1::restoreDesignedPlacement() {
+    Splitter1->setLeft(kDesignedSplitterLeft);
+    platform::resizeOuter(this, {kDesignedWidth, kDesignedHeight});
+    platform::centreOnScreen(this);
 }

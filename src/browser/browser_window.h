@@ -3,6 +3,7 @@
 #pragma once
 
 #include "browser/file_masks.h"
+#include "interfaces/browser.h"
 #include "options/file_operations.h"
 #include "settings/browser_options.h"
 
@@ -14,6 +15,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QToolButton;
+class TAboutBox;
 class TGvbox;
 class TMediaPlayer;
 class TRzDirectoryListBox;
@@ -21,11 +23,27 @@ class TRzDriveComboBox;
 class TRzFileListBox;
 class TSplitter;
 
-class TForm1 : public QMainWindow {
+namespace interfaces {
+class FullSizeView;
+class NavigationBar;
+class OptionsWindow;
+} // namespace interfaces
+
+// The windows the browser drives, all created after it; none in tests of the browser alone.
+struct BrowserLinks {
+    interfaces::FullSizeView* fullSize = nullptr;
+    interfaces::NavigationBar* navBar = nullptr;
+    interfaces::OptionsWindow* options = nullptr;
+    TAboutBox* aboutBox = nullptr;
+};
+
+class TForm1 : public QMainWindow, public interfaces::Browser {
     Q_OBJECT
 public:
     // arguments: the command line after the program name; only the first is used.
     explicit TForm1(const QStringList& arguments, QWidget* parent = nullptr);
+
+    void setLinks(const BrowserLinks& links) { links_ = links; }
 
     // The options, read from GLIM.INI by creation.
     settings::BrowserOptions Options;
@@ -107,9 +125,6 @@ public:
     void CopyCurrentFile1Click(QObject* sender);
     void MoveCurrentFile1Click(QObject* sender);
 
-    // Takes the options the options dialog saved and applies their file-type filter.
-    void applyOptions(const settings::BrowserOptions& options);
-
     // Applies the file-type filter for the options: the caption of ExploreFromHere1, the file
     // list's mask by DisplayFilter (other values keep the mask it has), and both "Open with"
     // items back to "Open with..." and disabled. Creation and the options dialog's OK differ
@@ -120,6 +135,31 @@ public:
     // when a command is set and a file is current. Run when the menu opens or F11/F12 is
     // pressed, never by the preview.
     void updateOpenWithItems();
+
+    // What the other windows ask of the browser.
+    int selectedRow() const override;
+    int rowCount() const override;
+    void selectRow(int row) override;
+    interfaces::SelectedFile selectedFile() const override;
+    void previewSelection() override { FileListBox1Change(nullptr); }
+    void showPictureInPreview(const QByteArray& nativePath) override;
+    void showMediaPictureInPreview(const QString& path) override;
+    void showStatus(const QString& text) override;
+    void showFileSize(const QString& path) override;
+    void stopPlaying() override;
+    void playMediaFile(const QString& path, const QString& shown) override;
+    void displayFullSize() override { BitBtn1Click(nullptr); }
+    void saveAsJpeg() override { SaveasJPEG1Click(nullptr); }
+    void bringToFront() override;
+    void closeProgram() override { close(); }
+    void popupMenu(QPoint at) override;
+    void fullSizeWindowClosed() override;
+    void navigationBarClosed() override;
+    const settings::BrowserOptions& options() const override { return Options; }
+    void applyOptions(const settings::BrowserOptions& options) override;
+    QString currentDir() const override { return CurrentDir; }
+    interfaces::BrowserPlacement placement() const override;
+    void restoreDesignedPlacement() override;
 
     static constexpr int kDesignedWidth = settings::defaultNumber(settings::keys::Form1Width);
     static constexpr int kDesignedHeight = settings::defaultNumber(settings::keys::Form1Height);
@@ -139,8 +179,11 @@ private:
     void buildRightPane();
     void buildMenus();
     template <typename F> void onTriggered(QAction* action, F handler);
-    void previewMedia(const QString& path, const QString& shown);
+    void previewMedia(const interfaces::SelectedFile& file);
     void selectStartFile();
+    // Loads the full-size window with the file: a picture described by the preview's status,
+    // or a media file's placeholder.
+    void showInFullSize(const interfaces::SelectedFile& file);
     void runFileCommand(options::FileCommand command, const options::FileRules& rules);
     void readOptions();
     void readLocations();
@@ -149,4 +192,5 @@ private:
     QStringList arguments_;
     // A picture named on the command line: selected once its folder's rows are read.
     QString startFile_;
+    BrowserLinks links_;
 };

@@ -37,6 +37,16 @@ void TGvbox::clear() {
     shrunk_ = QImage();
 }
 
+bool TGvbox::setFileNameOr(const QString& path, const QString& fallback) {
+    if (!path.isEmpty()) {
+        setFileName(path);
+        if (bmpw() > 0)
+            return false;
+    }
+    setFileName(fallback);
+    return true;
+}
+
 void TGvbox::setFileName(const QString& path) {
     load(QFile::encodeName(path), path);
 }

@@ -1,9 +1,7 @@
 #include "options/options_dialog.h"
 
 #include "about/help_context.h"
-#include "browser/browser_window.h"
-#include "browser/splitter.h"
-#include "browser/window_instances.h"
+#include "interfaces/browser.h"
 #include "options/gated_tab_widget.h"
 #include "options/option_checks.h"
 #include "options/password_dialog.h"
@@ -12,8 +10,6 @@
 #include "platform/window_placement.h"
 #include "settings/browser_options.h"
 #include "settings/settings.h"
-#include "viewer/full_size_window.h"
-#include "viewer/nav_bar.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -90,8 +86,8 @@ QRadioButton* TRadioGroup::button(int index) const {
     return static_cast<QRadioButton*>(group_->button(index));
 }
 
-TPagesDlg::TPagesDlg(TForm1* form, TPasswordDlg* password, QWidget* parent)
-    : QDialog(parent), form_(form), password_(password) {
+TPagesDlg::TPagesDlg(interfaces::Browser* browser, TPasswordDlg* password, QWidget* parent)
+    : QDialog(parent), browser_(browser), password_(password) {
     setObjectName(QStringLiteral("PagesDlg"));
     setWindowTitle(QStringLiteral("Glimra Options"));
     setModal(false);
@@ -123,7 +119,7 @@ TPagesDlg::TPagesDlg(TForm1* form, TPasswordDlg* password, QWidget* parent)
     PageControl1->gate = [this](int) { return PageControl1Changing(PageControl1); };
     if (password_) {
         // The lock uses the saved password, never what the fields hold before OK.
-        password_->storedPassword = [this] { return form_->Options.AccessPassword; };
+        password_->storedPassword = [this] { return browser_->options().AccessPassword; };
         password_->onRefused = [this] { PageControl1->setCurrentIndex(kGeneralPage); };
     }
 
@@ -284,6 +280,11 @@ void TPagesDlg::buildFileManagementPage() {
     CheckBox4->setEnabled(false);
 }
 
+void TPagesDlg::setPlacedWindows(QWidget* fullSize, QWidget* navBar) {
+    fullSize_ = fullSize;
+    navBar_ = navBar;
+}
+
 void TPagesDlg::open() {
     if (!isVisible())
         show();
@@ -334,7 +335,7 @@ std::array<std::pair<QLineEdit*, QString BrowserOptions::*>, 6> TPagesDlg::textF
 }
 
 void TPagesDlg::FormShow(QObject*) {
-    const BrowserOptions& o = form_->Options;
+    const BrowserOptions& o = browser_->options();
     for (const auto& [field, member] : textFields())
         field->setText(o.*member);
     Edit9->setText(o.AccessPassword);
@@ -351,7 +352,7 @@ void TPagesDlg::FormShow(QObject*) {
 }
 
 BrowserOptions TPagesDlg::editedOptions() const {
-    BrowserOptions o = form_->Options; // ExecDir is not edited here
+    BrowserOptions o = browser_->options(); // ExecDir is not edited here
     for (const auto& [field, member] : textFields())
         o.*member = field->text();
     for (const auto& [box, member] : flagBoxes())
@@ -379,7 +380,7 @@ void TPagesDlg::OKBtnClick(QObject*) {
         Edit8->clear();
         Edit9->clear();
     }
-    form_->applyOptions(edited);
+    browser_->applyOptions(edited);
     hide();
 }
 
@@ -393,7 +394,7 @@ void TPagesDlg::Edit1Exit(QObject*) {
 }
 
 void TPagesDlg::Button5Click(QObject*) {
-    Edit1->setText(form_->CurrentDir);
+    Edit1->setText(browser_->currentDir());
 }
 
 void TPagesDlg::Button1Click(QObject*) {
@@ -460,7 +461,7 @@ bool TPagesDlg::PageControl1Changing(QObject*) {
     password_->AccessGranted = true;
     if (PageControl1->currentIndex() != kGeneralPage)
         return true;
-    if (form_->Options.PasswordProtect)
+    if (browser_->options().PasswordProtect)
         password_->ask();
     return password_->AccessGranted;
 }
@@ -469,29 +470,27 @@ void TPagesDlg::BitBtn1Click(QObject*) {
     const settings::Settings ini;
     namespace k = settings::keys;
     const auto number = [](int v) { return QString::number(v); };
-    if (NavBarForm) {
-        ini.writeText(k::NavBarLeft, number(NavBarForm->x()));
-        ini.writeText(k::NavBarTop, number(NavBarForm->y()));
+    if (navBar_) {
+        ini.writeText(k::NavBarLeft, number(navBar_->x()));
+        ini.writeText(k::NavBarTop, number(navBar_->y()));
     }
-    if (Form2) {
-        ini.writeText(k::Form2Left, number(Form2->x()));
-        ini.writeText(k::Form2Top, number(Form2->y()));
+    if (fullSize_) {
+        ini.writeText(k::Form2Left, number(fullSize_->x()));
+        ini.writeText(k::Form2Top, number(fullSize_->y()));
     }
-    ini.writeText(k::Splitter1Left, number(form_->Splitter1->Left()));
-    const QRect outer = form_->frameGeometry();
-    ini.writeText(k::Form1Left, number(outer.x()));
-    ini.writeText(k::Form1Top, number(outer.y()));
-    ini.writeText(k::Form1Width, number(outer.width()));
-    ini.writeText(k::Form1Height, number(outer.height()));
+    const interfaces::BrowserPlacement browser = browser_->placement();
+    ini.writeText(k::Splitter1Left, number(browser.splitterLeft));
+    ini.writeText(k::Form1Left, number(browser.outer.x()));
+    ini.writeText(k::Form1Top, number(browser.outer.y()));
+    ini.writeText(k::Form1Width, number(browser.outer.width()));
+    ini.writeText(k::Form1Height, number(browser.outer.height()));
 }
 
 void TPagesDlg::BitBtn2Click(QObject*) {
     settings::writeDefaultLocations(settings::Settings());
-    if (NavBarForm)
-        platform::moveOuter(NavBarForm, {0, 0});
-    if (Form2)
-        platform::moveOuter(Form2, {0, 0});
-    form_->Splitter1->setLeft(TForm1::kDesignedSplitterLeft);
-    platform::resizeOuter(form_, {TForm1::kDesignedWidth, TForm1::kDesignedHeight});
-    platform::centreOnScreen(form_);
+    if (navBar_)
+        platform::moveOuter(navBar_, {0, 0});
+    if (fullSize_)
+        platform::moveOuter(fullSize_, {0, 0});
+    browser_->restoreDesignedPlacement();
 }

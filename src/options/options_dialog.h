@@ -2,6 +2,7 @@
 // writes them to GLIM.INI on OK and applies them to the browser at once.
 #pragma once
 
+#include "interfaces/options_window.h"
 #include "settings/browser_options.h"
 
 #include <QDialog>
@@ -16,18 +17,25 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class TForm1;
 class TPasswordDlg;
+
+namespace interfaces {
+class Browser;
+}
 
 // A group of radio buttons with Delphi's item index: -1 when none is chosen.
 class TRadioGroup;
 
-class TPagesDlg : public QDialog {
+class TPagesDlg : public QDialog, public interfaces::OptionsWindow {
     Q_OBJECT
 public:
-    // form: the browser window whose members the dialog edits; password: the prompt of the
+    // browser: the window whose options the dialog edits; password: the prompt of the
     // file-management page.
-    TPagesDlg(TForm1* form, TPasswordDlg* password, QWidget* parent = nullptr);
+    TPagesDlg(interfaces::Browser* browser, TPasswordDlg* password, QWidget* parent = nullptr);
+
+    // The full-size window and the navigation bar, whose places Save and Restore Window
+    // Locations keep too; they are created after the dialog.
+    void setPlacedWindows(QWidget* fullSize, QWidget* navBar);
 
     GatedTabWidget* PageControl1;
     QWidget* TabSheet1;
@@ -82,7 +90,9 @@ public:
 
     // Shows the dialog (loading it when it was hidden), brings it to the front and selects
     // "General"; what the three browser commands that open it do.
-    void open();
+    void open() override;
+    // Save Window Locations, also run from the browser's menu.
+    void saveWindowLocations() override { BitBtn1Click(nullptr); }
 
     static constexpr int kGeneralPage = 0;
     static constexpr int kFileManagementPage = 1;
@@ -101,8 +111,10 @@ private:
     // The browser's options as the controls edit them.
     settings::BrowserOptions editedOptions() const;
 
-    TForm1* form_;
+    interfaces::Browser* browser_;
     TPasswordDlg* password_;
+    QWidget* fullSize_ = nullptr;
+    QWidget* navBar_ = nullptr;
     bool placed_ = false;
 };
 

@@ -1,19 +1,14 @@
 #include "viewer/full_size_window.h"
 
 #include "about/help_context.h"
-#include "browser/browser_window.h"
-#include "browser/media_picture.h"
-#include "browser/preview_text.h"
-#include "browser/window_instances.h"
 #include "components/image_box.h"
-#include "components/media_player.h"
-#include "filelists/file_list_box.h"
+#include "interfaces/browser.h"
+#include "interfaces/navigation_bar.h"
 #include "platform/error_box.h"
-#include "platform/native_path.h"
 #include "platform/screen.h"
 #include "platform/window_placement.h"
+#include "preview/preview_text.h"
 #include "settings/settings.h"
-#include "viewer/nav_bar.h"
 #include "viewer/zoom.h"
 
 #include <QCloseEvent>
@@ -23,7 +18,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
+TForm2::TForm2(interfaces::Browser* browser, QWidget* parent)
+    : QWidget(parent, Qt::Window), browser_(browser) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Glimra Full Size"));
     about::setHelpContext(this, 1);
@@ -111,12 +107,8 @@ void TForm2::zoomToStep(int k) {
     const viewer::ZoomStepInfo& s = viewer::zoomSteps()[size_t(k)];
     Gvbox1->setZoom(s.factor);
     setWindowTitle(QString::fromLatin1(s.caption));
-    if (NavBarForm)
-        NavBarForm->ZoomStep = k;
-    if (navBarVisible()) {
-        NavBarForm->SpeedButton2->setEnabled(viewer::zoomInEnabled(k));
-        NavBarForm->SpeedButton3->setEnabled(viewer::zoomOutEnabled(k));
-    }
+    if (navBar_)
+        navBar_->zoomStepShown(k);
     FitToImage(s.factor);
 }
 
@@ -158,12 +150,8 @@ void TForm2::FitToImage(float factor) {
 
 void TForm2::resetToNaturalSize(bool placeholder) {
     Gvbox1->setZoom(1.0f);
-    if (NavBarForm)
-        NavBarForm->ZoomStep = viewer::kNaturalStep;
-    if (navBarVisible()) {
-        NavBarForm->SpeedButton2->setEnabled(true);
-        NavBarForm->SpeedButton3->setEnabled(true);
-    }
+    if (navBar_)
+        navBar_->zoomStepShown(viewer::kNaturalStep);
     if (placeholder)
         setClientSize(
             viewer::placeholderClientSize(Gvbox1->bmpw(), Gvbox1->bmph(), Panel1->height()));
@@ -171,46 +159,47 @@ void TForm2::resetToNaturalSize(bool placeholder) {
         FitToImage(1.0f);
 }
 
+void TForm2::showPicture(const QByteArray& nativePath, const QString& status) {
+    Gvbox1->setNativeFileName(nativePath);
+    resetToNaturalSize(false);
+    Panel1->setText(status);
+}
+
+void TForm2::showMediaPicture(const QString& path, const QString& shown) {
+    const QString execDir = browser_ ? browser_->options().ExecDir : QString();
+    const bool placeholder =
+        Gvbox1->setFileNameOr(preview::ownPictureOf(path), preview::placeholderFor(path, execDir));
+    Panel1->setText(shown);
+    resetToNaturalSize(placeholder);
+}
+
 void TForm2::step(int delta) {
-    TRzFileListBox* list = Form1->FileListBox1;
-    const int i = list->ItemIndex();
-    const int n = list->Count();
+    if (!browser_)
+        return;
+    const int i = browser_->selectedRow();
+    const int n = browser_->rowCount();
     if (delta > 0 ? i == n - 1 : (i == 0 || i == -1))
         return;
-    list->setItemIndex(i + delta);
+    browser_->selectRow(i + delta);
 
-    const QString shown = list->SelectedPath();
-    const QString path = platform::readablePath(list->SelectedNativePath());
-    if (!browser::isMediaFile(path)) {
-        if (Form1->MediaPlayer1->Mode() == mpPlaying)
-            Form1->MediaPlayer1->Close();
-        Gvbox1->setNativeFileName(list->SelectedNativePath());
+    const interfaces::SelectedFile file = browser_->selectedFile();
+    if (!preview::isMediaFile(file.path)) {
+        browser_->stopPlaying();
+        Gvbox1->setNativeFileName(file.native);
         resetToNaturalSize(false);
         // Both status lines describe the full-size box's picture.
         const QString status =
-            browser::imageStatusLine(shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc());
+            preview::imageStatusLine(file.shown, Gvbox1->bmpw(), Gvbox1->bmph(), Gvbox1->bmpc());
         Panel1->setText(status);
-        Form1->Gvbox1->setNativeFileName(list->SelectedNativePath());
-        Form1->Panel1->setText(status);
-        Form1->Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
+        browser_->showPictureInPreview(file.native);
+        browser_->showStatus(status);
+        browser_->showFileSize(file.path);
         return;
     }
-    Form1->Panel6->setText(browser::fileSizeLine(browser::fileLength(path)));
-    const bool placeholder = browser::showMediaPicture(*Gvbox1, path, Form1->Options.ExecDir);
-    browser::showMediaPicture(*Form1->Gvbox1, path, Form1->Options.ExecDir);
-    TMediaPlayer* player = Form1->MediaPlayer1;
-    if (player->Mode() == mpPlaying) {
-        player->Notify = true;
-        player->Close();
-    }
-    resetToNaturalSize(placeholder);
-    Panel1->setText(shown);
-    player->FileName = path;
-    player->Open();
-    player->Wait = false;
-    player->Play();
-    if (player->Mode() == mpPlaying)
-        Form1->Panel1->setText(shown + QStringLiteral(" - Playing"));
+    browser_->showFileSize(file.path);
+    browser_->showMediaPictureInPreview(file.path);
+    showMediaPicture(file.path, file.shown);
+    browser_->playMediaFile(file.path, file.shown);
 }
 
 void TForm2::NextImage1Click(QObject*) {
@@ -222,8 +211,8 @@ void TForm2::PreviousImage1Click(QObject*) {
 }
 
 void TForm2::BringGlimratoFront1Click(QObject*) {
-    Form1->raise();
-    Form1->activateWindow();
+    if (browser_)
+        browser_->bringToFront();
 }
 
 void TForm2::CloseFullSizeWindow1Click(QObject*) {
@@ -235,15 +224,10 @@ void TForm2::Gvbox1Click(QObject*) {
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
-    // The bar's window buttons go grey even while the bar is hidden.
-    if (NavBarForm) {
-        NavBarForm->setWindowButtonsEnabled(false);
-        NavBarForm->SpeedButton8->setChecked(false);
-    }
-    if (Form1) {
-        Form1->Gvbox1->Refresh();
-        Form1->FullSizeShown = false;
-    }
+    if (navBar_)
+        navBar_->fullSizeWindowClosed();
+    if (browser_)
+        browser_->fullSizeWindowClosed();
     event->accept();
     QWidget::closeEvent(event);
 }

@@ -2,6 +2,8 @@
 // steps, sizes itself to the zoomed picture within the screen, and steps through the file list.
 #pragma once
 
+#include "interfaces/full_size_view.h"
+
 #include <QAction>
 #include <QWidget>
 #include <array>
@@ -11,10 +13,20 @@ class QMenu;
 class QScrollArea;
 class TGvbox;
 
-class TForm2 : public QWidget {
+namespace interfaces {
+class Browser;
+class NavigationBar;
+} // namespace interfaces
+
+class TForm2 : public QWidget, public interfaces::FullSizeView {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    // browser: the window whose file list it steps through and whose preview and player it
+    // keeps in step; none in tests of the window alone.
+    explicit TForm2(interfaces::Browser* browser = nullptr, QWidget* parent = nullptr);
+
+    // The bar whose zoom buttons follow the window; it is created after this window.
+    void setNavigationBar(interfaces::NavigationBar* navBar) { navBar_ = navBar; }
 
     QScrollArea* Scroller;
     TGvbox* Gvbox1;
@@ -52,6 +64,14 @@ public:
     // placeholder picture at its own size.
     void resetToNaturalSize(bool placeholder);
 
+    // What the browser asks of the window.
+    void showPicture(const QByteArray& nativePath, const QString& status) override;
+    void showMediaPicture(const QString& path, const QString& shown) override;
+    bool isShown() const override { return isVisible(); }
+    void showWindow() override { show(); }
+    void raiseWindow() override { raise(); }
+    void hideWindow() override { hide(); }
+
     static constexpr int kPanelHeight = 18;
     static constexpr int kDesignedWidth = 523;
     static constexpr int kDesignedHeight = 424;
@@ -62,4 +82,7 @@ protected:
 private:
     void step(int delta);
     void setClientSize(QSize size);
+
+    interfaces::Browser* browser_;
+    interfaces::NavigationBar* navBar_ = nullptr;
 };

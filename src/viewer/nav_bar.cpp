@@ -1,9 +1,7 @@
 #include "viewer/nav_bar.h"
 
 #include "about/help_context.h"
-#include "browser/browser_window.h"
-#include "browser/window_instances.h"
-#include "filelists/file_list_box.h"
+#include "interfaces/browser.h"
 #include "platform/error_box.h"
 #include "platform/window_placement.h"
 #include "settings/settings.h"
@@ -16,10 +14,6 @@
 #include <QMenu>
 #include <QToolButton>
 
-bool navBarVisible() {
-    return NavBarForm && NavBarForm->isVisible();
-}
-
 namespace {
 
 QIcon navIcon(const QString& name) {
@@ -31,9 +25,10 @@ QIcon navIcon(const QString& name) {
 
 } // namespace
 
-TNavBarForm::TNavBarForm(QWidget* parent)
+TNavBarForm::TNavBarForm(interfaces::Browser* browser, TForm2* fullSize, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      browser_(browser), fullSize_(fullSize) {
     setObjectName(QStringLiteral("NavBarForm"));
     setWindowTitle(QStringLiteral("Glimra NavBar"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -89,82 +84,108 @@ void TNavBarForm::setWindowButtonsEnabled(bool enabled) {
         b->setEnabled(enabled);
 }
 
+void TNavBarForm::setShown(bool shown) {
+    if (shown)
+        show();
+    else
+        close();
+}
+
+void TNavBarForm::fullSizeWindowShown() {
+    if (!isVisible())
+        return;
+    SpeedButton8->setChecked(true);
+    SpeedButton9->setEnabled(true);
+    SpeedButton1->setEnabled(true);
+}
+
+void TNavBarForm::fullSizeWindowClosed() {
+    setWindowButtonsEnabled(false);
+    SpeedButton8->setChecked(false);
+}
+
+void TNavBarForm::zoomStepShown(int step) {
+    ZoomStep = step;
+    if (!isVisible())
+        return;
+    SpeedButton2->setEnabled(viewer::zoomInEnabled(step));
+    SpeedButton3->setEnabled(viewer::zoomOutEnabled(step));
+}
+
 void TNavBarForm::SpeedButton2Click(QObject*) {
     ++ZoomStep;
     if (ZoomStep >= 1 && ZoomStep <= 7)
-        Form2->zoomToStep(ZoomStep);
+        fullSize_->zoomToStep(ZoomStep);
 }
 
 void TNavBarForm::SpeedButton3Click(QObject*) {
     --ZoomStep;
     if (ZoomStep >= 0 && ZoomStep <= 6)
-        Form2->zoomToStep(ZoomStep);
+        fullSize_->zoomToStep(ZoomStep);
 }
 
 void TNavBarForm::SpeedButton1Click(QObject*) {
-    Form2->raise();
-    Form2->activateWindow();
+    fullSize_->raise();
+    fullSize_->activateWindow();
 }
 
 void TNavBarForm::SpeedButton9Click(QObject*) {
-    Form1->raise();
-    Form1->activateWindow();
+    browser_->bringToFront();
 }
 
 void TNavBarForm::SpeedButton8Click(QObject*) {
     if (SpeedButton8->isChecked()) {
-        if (Form1->FileListBox1->SelectedPath().isEmpty()) {
+        if (browser_->selectedFile().shown.isEmpty()) {
             SpeedButton8->setChecked(false);
             return;
         }
         setWindowButtonsEnabled(true);
-        Form1->BitBtn1Click(nullptr);
+        browser_->displayFullSize();
         return;
     }
-    Form2->close();
+    fullSize_->close();
     setWindowButtonsEnabled(false);
 }
 
 void TNavBarForm::stepBrowser(int delta) {
-    TRzFileListBox* list = Form1->FileListBox1;
-    const int i = list->ItemIndex();
-    if (delta > 0 ? i == list->Count() - 1 : i == 0)
+    const int i = browser_->selectedRow();
+    if (delta > 0 ? i == browser_->rowCount() - 1 : i == 0)
         return;
     // From no selection, Previous selects no row again.
-    list->setItemIndex(i + delta < 0 ? -1 : i + delta);
-    Form1->FileListBox1Change(nullptr);
+    browser_->selectRow(i + delta < 0 ? -1 : i + delta);
+    browser_->previewSelection();
 }
 
 void TNavBarForm::SpeedButton4Click(QObject*) {
-    if (Form2->isVisible())
-        Form2->PreviousImage1Click(nullptr);
+    if (fullSize_->isVisible())
+        fullSize_->PreviousImage1Click(nullptr);
     else
         stepBrowser(-1);
 }
 
 void TNavBarForm::SpeedButton5Click(QObject*) {
-    if (Form2->isVisible())
-        Form2->NextImage1Click(nullptr);
+    if (fullSize_->isVisible())
+        fullSize_->NextImage1Click(nullptr);
     else
         stepBrowser(+1);
 }
 
 void TNavBarForm::SpeedButton6Click(QObject*) {
-    Form1->SaveasJPEG1Click(nullptr);
+    browser_->saveAsJpeg();
 }
 
 void TNavBarForm::SpeedButton7Click(QObject*) {
-    Form1->close();
+    browser_->closeProgram();
 }
 
 void TNavBarForm::closeEvent(QCloseEvent* event) {
     event->accept();
     QWidget::closeEvent(event);
-    if (Form1)
-        Form1->SpeedButton1->setChecked(false);
+    if (browser_)
+        browser_->navigationBarClosed();
 }
 
 void TNavBarForm::contextMenuEvent(QContextMenuEvent* event) {
-    if (Form1)
-        Form1->PopupMenu1->popup(event->globalPos());
+    if (browser_)
+        browser_->popupMenu(event->globalPos());
 }

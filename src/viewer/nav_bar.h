@@ -2,14 +2,22 @@
 // full-size window, save the current picture as JPEG and end the program.
 #pragma once
 
+#include "interfaces/navigation_bar.h"
+
 #include <QWidget>
 
 class QToolButton;
+class TForm2;
 
-class TNavBarForm : public QWidget {
+namespace interfaces {
+class Browser;
+}
+
+class TNavBarForm : public QWidget, public interfaces::NavigationBar {
     Q_OBJECT
 public:
-    explicit TNavBarForm(QWidget* parent = nullptr);
+    // browser and fullSize: the windows the buttons drive; none in tests of the bar alone.
+    TNavBarForm(interfaces::Browser* browser, TForm2* fullSize, QWidget* parent = nullptr);
 
     QToolButton* SpeedButton1; // Bring Full Size Window to Front
     QToolButton* SpeedButton2; // Zoom In
@@ -38,6 +46,12 @@ public:
     // Enables or disables the four buttons that act on a shown full-size window.
     void setWindowButtonsEnabled(bool enabled);
 
+    // What the browser and the full-size window ask of the bar.
+    void setShown(bool shown) override;
+    void fullSizeWindowShown() override;
+    void fullSizeWindowClosed() override;
+    void zoomStepShown(int step) override;
+
     static constexpr int kClientWidth = 296;
     static constexpr int kClientHeight = 28;
 
@@ -47,7 +61,7 @@ protected:
 
 private:
     void stepBrowser(int delta);
-};
 
-// Whether the navigation bar exists and is shown; the other windows touch its buttons only then.
-bool navBarVisible();
+    interfaces::Browser* browser_;
+    TForm2* fullSize_;
+};

@@ -1,7 +1,7 @@
 // The browser with decoders that fail badly: a decoder crash and a decode past its time budget
 // each leave the browser running, the preview empty, and the next picture shown normally.
+#include "app/application.h"
 #include "browser/browser_window.h"
-#include "browser/window_instances.h"
 #include "components/image_box.h"
 #include "filelists/file_list_box.h"
 #include "window_fixture.h"

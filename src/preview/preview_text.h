@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <QString>
 
-namespace browser {
+namespace preview {
 
 inline const QString kNoFileLoaded = QStringLiteral("No File Loaded.");
 inline const QString kFileSizeEmpty = QStringLiteral("FileSize:");
@@ -29,9 +29,14 @@ QString fileSizeLine(qint64 bytes, const QLocale& locale = QLocale());
 // video, "/Midi.bmp" for MIDI.
 QString placeholderFor(const QString& path, const QString& execDir);
 
+// The picture a media file shows of its own: the file itself for the sound and video types
+// added for today's files, which may carry cover art or give a frame; empty for the others,
+// so ".wav", ".mid", ".rmi" and ".avi" files always show their placeholder.
+QString ownPictureOf(const QString& path);
+
 // The file's length in bytes, read without opening it for writing, so read-only files and
 // read-only volumes preview normally. Raises an input/output error when the file cannot be
 // opened for reading.
 qint64 fileLength(const QString& path);
 
-} // namespace browser
+} // namespace preview

@@ -1,6 +1,6 @@
 // Status line, file-size line, file kinds and the length read of the preview.
-#include "browser/preview_text.h"
 #include "platform/errors.h"
+#include "preview/preview_text.h"
 #include "test_env.h"
 
 #include <QFile>
@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace browser;
+using namespace preview;
 
 TEST(FileSizeLine, KilobytesWithOneDecimalHalvesAwayFromZero) {
     const QLocale c(QLocale::C);

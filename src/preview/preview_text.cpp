@@ -1,4 +1,4 @@
-#include "browser/preview_text.h"
+#include "preview/preview_text.h"
 
 #include "components/decoders/file_types.h"
 #include "platform/errors.h"
@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace browser {
+namespace preview {
 
 QString upperExtension(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
@@ -66,6 +66,14 @@ QString placeholderFor(const QString& path, const QString& execDir) {
     }
 }
 
+QString ownPictureOf(const QString& path) {
+    const std::optional<decoders::FileType> type = decoders::fileTypeOf(path);
+    const bool mayCarry =
+        type && type->added &&
+        (type->kind == decoders::FileKind::Sound || type->kind == decoders::FileKind::Video);
+    return mayCarry ? path : QString();
+}
+
 qint64 fileLength(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -80,4 +88,4 @@ qint64 fileLength(const QString& path) {
     return st.st_size;
 }
 
-} // namespace browser
+} // namespace preview
