@@ -43,10 +43,15 @@ void prepareReaders(int&, char**) {
     MagickLib::GetExceptionInfo(&exception);
     MagickLib::GetTypeInfo("Times-Roman", &exception);
     MagickLib::DestroyExceptionInfo(&exception);
+    // Qt reads GIF through a plugin, loaded here while the helper may still open it.
+    static const char kOnePixelGif[] = "GIF89a\x01\0\x01\0\x80\0\0\0\0\0\xFF\xFF\xFF"
+                                       "\x2C\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0\x3B";
+    decoders::decodeBytes(QByteArray(kOnePixelGif, sizeof kOnePixelGif - 1), Format::Gif, {});
 }
 
 Picture readInHelper(const QByteArray& bytes, Format format, QSize hint, bool factsOnly) {
     switch (format) {
+    case Format::Jpeg: // progressive files too large for the program
     case Format::GemImg:
     case Format::Msp:
     case Format::Ilbm:

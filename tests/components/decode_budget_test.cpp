@@ -18,10 +18,7 @@ namespace {
 class DecodeBudget : public ::testing::Test {
 protected:
     QByteArray write(const QString& name, const QByteArray& bytes) {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return QFile::encodeName(file.fileName());
+        return fixtures::writeNative(dir.filePath(name), bytes);
     }
     static decoders::DecodeOptions preview() {
         decoders::DecodeOptions o;
@@ -85,6 +82,38 @@ TEST_F(DecodeBudget, APictureBeyondTheMemoryBudgetIsRefusedBeforeItsPixels) {
     EXPECT_EQ(facts.width, 20000);
     EXPECT_EQ(facts.bitsPerPixel, 24);
     ::unsetenv("GLIMRA_DECODE_MEMORY");
+}
+
+// Peak resident memory of this process in KiB, after clearing it when reset is set.
+long peakKiB(bool reset) {
+    if (reset) {
+        QFile clear("/proc/self/clear_refs");
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5");
+    }
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+TEST_F(DecodeBudget, AGifClaimingAHugeScreenIsDecodedOutsideTheProgram) {
+    // A 6000 x 5000 screen (120 MB as 32-bit pixels) holding one pixel: Qt's reader takes the
+    // whole screen for it, which only the helper may spend.
+    QByteArray gif("GIF89a");
+    gif += QByteArray("\x70\x17\x88\x13\x80\0\0", 7) + QByteArray("\0\0\0\xFF\xFF\xFF", 6);
+    gif += QByteArray("\x2C\0\0\0\0\x01\0\x01\0\0", 10) + QByteArray("\x02\x02\x44\x01\0\x3B", 6);
+    const QByteArray path = write("screen.gif", gif);
+    decoders::decodeFile(write("warm.tga", fixtures::fixtureByExtension()["tga"].bytes));
+    const long before = peakKiB(true);
+    const decoders::Picture p = decoders::decodeFile(path, preview());
+    const long grown = peakKiB(false) - before;
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    EXPECT_EQ(p.width, 6000);
+    EXPECT_EQ(p.height, 5000);
+    EXPECT_LT(grown, 40 * 1024) << "the program took the screen's memory itself";
 }
 
 TEST_F(DecodeBudget, AnInterlacedPngPreviewsReducedWithTheColoursOfTheFullPicture) {

@@ -42,10 +42,7 @@ private:
 class DecoderHelper : public ::testing::Test {
 protected:
     QByteArray write(const QString& name, const QByteArray& bytes) {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return QFile::encodeName(file.fileName());
+        return fixtures::writeNative(dir.filePath(name), bytes);
     }
     QByteArray goodTga() {
         const fixtures::Fixture& f = fixtures::fixtureByExtension()["tga"];

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QtEndian>
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace fixtures {
 
@@ -68,6 +69,13 @@ QByteArray toPbm(const QImage& image) {
         out.append(row);
     }
     return out;
+}
+
+QByteArray writeNative(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    return QFile::encodeName(file.fileName());
 }
 
 QByteArray readBytes(const QString& path) {

@@ -43,6 +43,8 @@ QByteArray toPpm(const QImage& image);
 QByteArray toPbm(const QImage& image); // dark pixels black
 
 QByteArray readBytes(const QString& path);
+// Writes the file and returns its path as native bytes (fails the running test when it cannot).
+QByteArray writeNative(const QString& path, const QByteArray& bytes);
 
 // Runs a tool with stdin and returns its stdout; empty when it fails.
 QByteArray runTool(const QString& program, const QStringList& args, const QByteArray& input);

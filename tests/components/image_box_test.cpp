@@ -358,6 +358,26 @@ TEST_F(ImageBox, AnimatedGifsAnimate) {
     EXPECT_FALSE(box.isAnimating());
 }
 
+TEST_F(ImageBox, AnAnimationLargerThanItsBudgetShowsItsFirstFrameOnly) {
+    // Two one-pixel frames on a 5000 x 4000 screen (20 megapixels): each frame would be drawn
+    // on the whole screen on this thread.
+    QByteArray gif("GIF89a");
+    gif += QByteArray("\x88\x13\xA0\x0F\x80\0\0\0\0\0\xFF\xFF\xFF", 13);
+    gif += QByteArray("!\xFF\x0BNETSCAPE2.0\x03\x01\0\0\0", 19);
+    for (int frame = 0; frame < 2; ++frame) {
+        gif += QByteArray("!\xF9\x04\0\x05\0\0\0", 8);
+        gif += QByteArray("\x2C\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0", 15);
+    }
+    gif += ';';
+    ASSERT_GT(5000LL * 4000, TGvbox::kAnimationPixels);
+    TGvbox box(Mode::Preview);
+    box.setFileName(write("huge-anim.gif", gif));
+    EXPECT_EQ(box.bmpw(), 5000);
+    EXPECT_EQ(box.bmph(), 4000);
+    EXPECT_FALSE(box.shownImage().isNull());
+    EXPECT_FALSE(box.isAnimating());
+}
+
 TEST_F(ImageBox, AClickIsAPressAndReleaseInside) {
     TGvbox box(Mode::Preview);
     int clicks = 0;

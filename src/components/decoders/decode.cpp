@@ -1,5 +1,6 @@
 #include "components/decoders/decode.h"
 
+#include "components/decoders/bytes.h"
 #include "components/decoders/gem_img.h"
 #include "components/decoders/helper_client.h"
 #include "components/decoders/iff_ilbm.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -59,10 +61,28 @@ Picture readWithQt(QIODevice* device, const QByteArray& head, Format format, QSi
     return finish(std::move(image), storedBitsPerPixel(head, format), hint, animated);
 }
 
-// Size of a GIF or BMP as its header claims, through Qt's reader (no pixels read).
-QSize qtHeaderSize(QIODevice* device, Format format) {
-    QImageReader reader(device, format == Format::Gif ? "gif" : "bmp");
-    return reader.size();
+// A progressive JPEG whose whole-picture coefficient buffer is larger than this is decoded in
+// the helper: the buffer cannot be avoided, and a small file can claim gigabytes of it.
+constexpr std::int64_t kInProcessCoefficientBytes = 128ll << 20;
+
+// Size of a GIF (its logical screen, which Qt's reader allocates for every frame) or a BMP as
+// its header claims; invalid when the header does not say.
+QSize claimedSize(const QByteArray& head, Format format) {
+    ByteReader r(head);
+    if (format == Format::Gif) {
+        r.seek(6);
+        const int w = r.u16le(), h = r.u16le();
+        return r.failed() ? QSize() : QSize(w, h);
+    }
+    r.seek(14);
+    if (r.u32le() == 12) {
+        const int w = r.u16le(), h = r.u16le();
+        return r.failed() ? QSize() : QSize(w, h);
+    }
+    const auto w = std::int32_t(r.u32le()), h = std::int32_t(r.u32le());
+    if (r.failed() || w <= 0 || h == 0 || h == INT32_MIN)
+        return {};
+    return QSize(w, h < 0 ? -h : h);
 }
 
 struct OpenedFile {
@@ -128,8 +148,16 @@ Picture decodeOpened(int fd, const QByteArray& name, const DecodeOptions& option
         if (!stream)
             return failure(QStringLiteral("cannot open"));
         std::rewind(stream.get());
-        return format == Format::Jpeg ? readJpeg(stream.get(), options, factsOnly)
-                                      : readPng(stream.get(), options, factsOnly);
+        if (format == Format::Png)
+            return readPng(stream.get(), options, factsOnly);
+        std::int64_t coefficientBytes = 0;
+        Picture header = readJpeg(stream.get(), options, true, &coefficientBytes);
+        if (factsOnly || !header.error.isEmpty())
+            return header;
+        if (coefficientBytes > kInProcessCoefficientBytes)
+            return decodeInHelper(route.helper, fd, format, options, false);
+        std::rewind(stream.get());
+        return readJpeg(stream.get(), options);
     }
 
     // GIF and BMP: in the program while the header claims a modest size, else in the helper.
@@ -139,7 +167,7 @@ Picture decodeOpened(int fd, const QByteArray& name, const DecodeOptions& option
     if (!file.open(::dup(fd), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return failure(file.errorString());
     file.seek(0);
-    const QSize claimed = qtHeaderSize(&file, format);
+    const QSize claimed = claimedSize(head, format);
     const bool modest = claimed.isValid() && std::int64_t(claimed.width()) * claimed.height() <=
                                                  route.inProcessUpToPixels;
     if (modest && factsOnly) {

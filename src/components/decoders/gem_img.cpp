@@ -3,6 +3,8 @@
 #include "components/decoders/bytes.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <vector>
 
 namespace decoders {
@@ -14,6 +16,16 @@ constexpr QRgb kStandardColours[16] = {
     0xFFFFFFFF, 0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF00FFFF, 0xFFFFFF00, 0xFFFF00FF,
     0xFFC0C0C0, 0xFF808080, 0xFF800000, 0xFF008000, 0xFF000080, 0xFF008080, 0xFF808000, 0xFF800080,
 };
+
+// Bit k of a byte (counted from the left, the leftmost pixel) moved to bit 0 of byte k.
+constexpr auto kSpread = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (int v = 0; v < 256; ++v)
+        for (int k = 0; k < 8; ++k)
+            if (v & (0x80 >> k))
+                table[std::size_t(v)] |= std::uint64_t(1) << (8 * k);
+    return table;
+}();
 
 // Decodes one plane's row into row; false when the data ends first.
 bool decodeRow(ByteReader& r, int patternLength, std::uint8_t* row, int rowBytes) {
@@ -91,6 +103,7 @@ Picture readGemImg(const QByteArray& bytes, QSize hint) {
     const qsizetype dataStart = qsizetype(headerWords) * 2;
     const int rowBytes = (width + 7) / 8;
     std::vector<std::uint8_t> rows(std::size_t(rowBytes) * std::size_t(planes));
+    std::vector<std::uint8_t> line(std::size_t(rowBytes) * 8); // one line of colour indexes
     // Runs through the data; with an image, also sets its pixels. A first run without one
     // finds damaged data before the picture's memory is taken (".img" is also the extension
     // of disk images, whose first bytes may pass for a header).
@@ -111,16 +124,16 @@ Picture readGemImg(const QByteArray& bytes, QSize hint) {
                 y += repeat;
                 continue;
             }
-            for (; repeat > 0 && y < height; --repeat, ++y) {
-                std::uint8_t* out = image->scanLine(y);
-                for (int x = 0; x < width; ++x) {
-                    int index = 0;
-                    for (int p = 0; p < planes; ++p)
-                        if (rows[std::size_t(p) * rowBytes + x / 8] & (0x80 >> (x % 8)))
-                            index |= 1 << p;
-                    out[x] = std::uint8_t(index);
-                }
+            // Eight pixels at a time: each plane's byte spread to one bit of eight lanes.
+            for (int b = 0; b < rowBytes; ++b) {
+                std::uint64_t lanes = 0;
+                for (int p = 0; p < planes; ++p)
+                    lanes |= kSpread[rows[std::size_t(p) * rowBytes + std::size_t(b)]] << p;
+                for (int k = 0; k < 8; ++k)
+                    line[std::size_t(b) * 8 + std::size_t(k)] = std::uint8_t(lanes >> (8 * k));
             }
+            for (; repeat > 0 && y < height; --repeat, ++y)
+                std::memcpy(image->scanLine(y), line.data(), std::size_t(width));
         }
         return true;
     };

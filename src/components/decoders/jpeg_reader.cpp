@@ -47,7 +47,8 @@ void onProgress(j_common_ptr common) {
     if (!common->is_decompressor)
         return;
     auto* info = reinterpret_cast<j_decompress_ptr>(common);
-    if (info->input_scan_number > kMaxScans) {
+    if (info->input_scan_number > kMaxScans ||
+        double(info->input_scan_number) * info->image_width * info->image_height > kMaxScanPixels) {
         progress->tooManyScans = true;
         ERREXIT(common, JERR_NOT_COMPILED);
     }
@@ -70,6 +71,7 @@ struct Job {
     int components = 0;
     int fullWidth = 0;
     int fullHeight = 0;
+    std::int64_t coefficientBytes = 0;
     bool refused = false;
 };
 
@@ -102,6 +104,21 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         job.refused = true;
         jpeg_destroy_decompress(&info);
         return false;
+    }
+    if (jpeg_has_multiple_scans(&info)) {
+        // 64 coefficients of 2 bytes per 8 x 8 block of each component, at its sampling.
+        int maxH = 1, maxV = 1;
+        for (int c = 0; c < info.num_components; ++c) {
+            maxH = std::max(maxH, info.comp_info[c].h_samp_factor);
+            maxV = std::max(maxV, info.comp_info[c].v_samp_factor);
+        }
+        for (int c = 0; c < info.num_components; ++c) {
+            const std::int64_t w =
+                (std::int64_t(info.image_width) * info.comp_info[c].h_samp_factor / maxH + 7) / 8;
+            const std::int64_t h =
+                (std::int64_t(info.image_height) * info.comp_info[c].v_samp_factor / maxV + 7) / 8;
+            job.coefficientBytes += w * h * 128;
+        }
     }
     if (job.factsOnly) {
         jpeg_destroy_decompress(&info);
@@ -161,7 +178,8 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
 
 } // namespace
 
-Picture readJpeg(std::FILE* file, const DecodeOptions& options, bool factsOnly) {
+Picture readJpeg(std::FILE* file, const DecodeOptions& options, bool factsOnly,
+                 std::int64_t* coefficientBytes) {
     Job job;
     std::memset(&job.info, 0, sizeof job.info);
     job.budget = decodeBudget();
@@ -169,6 +187,8 @@ Picture readJpeg(std::FILE* file, const DecodeOptions& options, bool factsOnly) 
     DecodeWatch watch(options, job.budget);
     job.progress = Progress{{onProgress, 0, 0, 0, 0}, &watch, false, false};
     const bool ok = decode(job, file, options.hint);
+    if (coefficientBytes)
+        *coefficientBytes = job.coefficientBytes;
     if (job.refused)
         return failure(QStringLiteral("picture too large"));
     if (job.progress.tooManyScans)

@@ -18,7 +18,13 @@ namespace decoders {
 // each extra scan of a hostile file costs a pass over the whole coefficient buffer.
 constexpr int kMaxScans = 100;
 
-// factsOnly: the header is read, no pixels.
-Picture readJpeg(std::FILE* file, const DecodeOptions& options, bool factsOnly = false);
+// Besides the scan count, the scans times the pixels are limited: each scan is a pass over the
+// whole picture, so a huge picture with many scans costs minutes even within kMaxScans.
+constexpr double kMaxScanPixels = 4e9;
+
+// factsOnly: the header is read, no pixels. coefficientBytes, when given, receives the size of
+// the whole-picture coefficient buffer libjpeg holds for a progressive file (0 for baseline).
+Picture readJpeg(std::FILE* file, const DecodeOptions& options, bool factsOnly = false,
+                 std::int64_t* coefficientBytes = nullptr);
 
 } // namespace decoders

@@ -1,5 +1,7 @@
 #include "components/decoders/routes.h"
 
+#include "components/decoders/picture.h"
+
 namespace decoders {
 
 namespace {
@@ -10,7 +12,8 @@ constexpr std::int64_t kQtReaderPixels = 16'000'000;
 
 constexpr FormatRoute kRoutes[] = {
     {Format::Unknown, HelperKind::None, 0},
-    {Format::Jpeg, HelperKind::None, 0},
+    // In the program, except progressive files with a huge coefficient buffer (decode.cpp).
+    {Format::Jpeg, HelperKind::General, kMaxPixels},
     {Format::Png, HelperKind::None, 0},
     {Format::Gif, HelperKind::General, kQtReaderPixels},
     {Format::Bmp, HelperKind::General, kQtReaderPixels},
