@@ -7,6 +7,7 @@
 #include "browser/browser_window.h"
 #include "options/options_dialog.h"
 #include "options/password_dialog.h"
+#include "platform/display_session.h"
 #include "platform/error_box.h"
 #include "platform/version.h"
 #include "viewer/full_size_window.h"
@@ -71,7 +72,8 @@ int run(int argc, char** argv) {
         const QCoreApplication core(argc, argv);
         return runTerminalOption(argc, argv, std::cout).value_or(0);
     }
-    // 1. The application object.
+    // 1. The application object, on X11 (XWayland in a Wayland session) unless the user chose.
+    platform::chooseDisplayPlatform(argc, argv);
     QApplication application(argc, argv);
     // 2. The application title names the error box; it is not a display name, so the toolkit
     // appends nothing to window captions.

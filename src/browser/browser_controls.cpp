@@ -3,6 +3,7 @@
 #include "browser/browser_window.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
+#include "platform/control_look.h"
 #include "platform/error_box.h"
 
 #include <QAction>
@@ -61,6 +62,7 @@ void TForm1::buildRightPane() {
                           QStringLiteral("Toggle NavBar"), &TForm1::SpeedButton1Click);
     SpeedButton1->setCheckable(true);
     SpeedButton1->setChecked(true); // the bar is shown at start-up
+    platform::showCheckedState(SpeedButton1);
     BitBtn1 = button(QStringLiteral("BitBtn1"), QStringLiteral("full_size"),
                      QStringLiteral("Display Full Size Window"), &TForm1::BitBtn1Click);
     SpeedButton2 = button(QStringLiteral("SpeedButton2"), QStringLiteral("save_jpeg"),

@@ -3,11 +3,13 @@
 #include "browser/browser_window.h"
 #include "components/image_box.h"
 #include "components/media_player.h"
+#include "components/picture_loader.h"
 #include "filelists/file_list_box.h"
 #include "interfaces/full_size_view.h"
 #include "platform/native_path.h"
 #include "preview/preview_text.h"
 
+#include <QFile>
 #include <QLabel>
 
 void TForm1::FileListBox1Change(QObject*) {
@@ -128,4 +130,24 @@ void TForm1::showStatus(const QString& text) {
 
 void TForm1::showFileSize(const QString& path) {
     Panel6->setText(preview::fileSizeLine(preview::fileLength(path)));
+}
+
+std::vector<components::DecodeAhead> TForm1::picturesAhead() {
+    const int row = FileListBox1->ItemIndex();
+    if (row != aheadRow_) {
+        if (row >= 0 && aheadRow_ >= 0)
+            aheadDirection_ = row > aheadRow_ ? 1 : -1;
+        aheadRow_ = row;
+    }
+    std::vector<components::DecodeAhead> ahead;
+    for (int r : components::rowsAhead(row, FileListBox1->Count(), aheadDirection_)) {
+        const QByteArray path = FileListBox1->NativePathOf(r);
+        // Sounds and videos show a placeholder picture, decoded once.
+        if (preview::isMediaFile(QFile::decodeName(path)))
+            continue;
+        ahead.push_back({path, Gvbox1->decodeHint()});
+        if (FullSizeShown)
+            ahead.push_back({path, QSize()});
+    }
+    return ahead;
 }

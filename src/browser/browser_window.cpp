@@ -4,9 +4,11 @@
 #include "about/help_viewer.h"
 #include "browser/splitter.h"
 #include "components/image_box.h"
+#include "components/picture_loader.h"
 #include "filelists/directory_list_box.h"
 #include "filelists/drive_combo_box.h"
 #include "filelists/file_list_box.h"
+#include "platform/activation.h"
 #include "platform/error_box.h"
 #include "platform/version.h"
 #include "platform/window_placement.h"
@@ -58,6 +60,12 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     platform::centreOnScreen(this);
     // An error during creation ends creation there; the window is still shown.
     platform::guarded([this] { FormCreate(nullptr); });
+    // Every picture shown asks for its neighbours in the list to be decoded ahead.
+    components::PictureLoader::shared().setNeighbourSource([this] { return picturesAhead(); });
+}
+
+TForm1::~TForm1() {
+    components::PictureLoader::shared().setNeighbourSource({});
 }
 
 void TForm1::buildPanes() {
@@ -152,11 +160,11 @@ void TForm1::buildPanes() {
 }
 
 void TForm1::FormCreate(QObject*) {
-    // 1. Every return to the program refreshes the lists and the preview.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
-        if (s == Qt::ApplicationActive)
-            platform::guarded([this] { ApplicationActivate(nullptr); });
-    });
+    // 1. Every return from another program refreshes the lists and the preview; focus moving
+    // between Glimra's own windows (the video's included) is no return.
+    auto* activation = new platform::ActivationWatch(this);
+    connect(activation, &platform::ActivationWatch::returned, this,
+            [this] { platform::guarded([this] { ApplicationActivate(nullptr); }); });
     // 2. The folder the program was started in.
     LaunchDir = QDir::currentPath();
     // 3.-6. The settings file is opened anew by every read.
@@ -253,6 +261,8 @@ void TForm1::popupMenu(QPoint at) {
 void TForm1::fullSizeWindowClosed() {
     Gvbox1->Refresh();
     FullSizeShown = false;
+    // Full-size pictures of the neighbours are no longer wanted.
+    components::PictureLoader::shared().neighboursChanged();
 }
 
 void TForm1::navigationBarClosed() {

@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -22,6 +23,10 @@ class TRzDirectoryListBox;
 class TRzDriveComboBox;
 class TRzFileListBox;
 class TSplitter;
+
+namespace components {
+struct DecodeAhead;
+}
 
 namespace interfaces {
 class FullSizeView;
@@ -42,6 +47,7 @@ class TForm1 : public QMainWindow, public interfaces::Browser {
 public:
     // arguments: the command line after the program name; only the first is used.
     explicit TForm1(const QStringList& arguments, QWidget* parent = nullptr);
+    ~TForm1() override;
 
     void setLinks(const BrowserLinks& links) { links_ = links; }
 
@@ -184,6 +190,9 @@ private:
     // Loads the full-size window with the file: a picture described by the preview's status,
     // or a media file's placeholder.
     void showInFullSize(const interfaces::SelectedFile& file);
+    // The pictures to decode ahead of the selected row: its neighbours in the list at preview
+    // size, and at full size too while the full-size window follows the selection.
+    std::vector<components::DecodeAhead> picturesAhead();
     void runFileCommand(options::FileCommand command, const options::FileRules& rules);
     void readOptions();
     void readLocations();
@@ -193,4 +202,7 @@ private:
     // A picture named on the command line: selected once its folder's rows are read.
     QString startFile_;
     BrowserLinks links_;
+    // The row the pictures ahead were last chosen for, and the direction of travel.
+    int aheadRow_ = -1;
+    int aheadDirection_ = 1;
 };

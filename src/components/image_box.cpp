@@ -3,6 +3,7 @@
 #include "components/decoders/decode.h"
 #include "components/image_box_geometry.h"
 #include "components/jpeg_writer.h"
+#include "components/picture_loader.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QMovie>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -20,21 +22,37 @@ constexpr int kPreviewSide = 200;
 
 } // namespace
 
-TGvbox::TGvbox(Mode mode, QWidget* parent) : QWidget(parent), mode_(mode) {
+TGvbox::TGvbox(Mode mode, QWidget* parent, components::PictureLoader* loader)
+    : QWidget(parent), mode_(mode),
+      loader_(loader ? loader : &components::PictureLoader::shared()) {
     if (mode_ == Mode::Preview)
         resize(kPreviewSide, kPreviewSide);
     else
         fitToZoom();
+    staleTimer_.setSingleShot(true);
+    staleTimer_.setInterval(kStaleMs);
+    connect(&staleTimer_, &QTimer::timeout, this, &TGvbox::dropStalePicture);
+    // The pointer shows that the picture is still coming when its decode takes a while.
+    busyTimer_.setSingleShot(true);
+    busyTimer_.setInterval(decoders::kSlowDecodeMs);
+    connect(&busyTimer_, &QTimer::timeout, this, [this] { setCursor(Qt::BusyCursor); });
 }
 
-TGvbox::~TGvbox() = default;
+TGvbox::~TGvbox() {
+    loader_->release(this);
+}
 
 void TGvbox::clear() {
     movie_.reset();
     movieFile_.reset();
-    picture_ = decoders::Picture();
+    shown_ = decoders::Picture();
     fitted_ = QPixmap();
     shrunk_ = QImage();
+}
+
+QSize TGvbox::decodeHint() const {
+    // The preview needs only enough pixels to fill its box.
+    return mode_ == Mode::Preview ? size() : QSize();
 }
 
 bool TGvbox::setFileNameOr(const QString& path, const QString& fallback) {
@@ -58,36 +76,118 @@ void TGvbox::setNativeFileName(const QByteArray& nativePath) {
 void TGvbox::load(const QByteArray& nativePath, const QString& shown) {
     fileName_ = shown;
     nativeName_ = nativePath;
-    clear();
-    if (nativePath.isEmpty()) {
-        show({});
+    movie_.reset();
+    movieFile_.reset();
+    pending_.reset();
+    identity_.reset();
+    busyTimer_.stop();
+    unsetCursor();
+    const int fd = nativePath.isEmpty() ? -1
+                                        : ::open(nativePath.constData(),
+                                                 O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    identity_ = components::identityOf(fd);
+    if (!identity_) {
+        if (fd >= 0)
+            ::close(fd);
+        showUnreadable();
         return;
     }
-    // The preview needs only enough pixels to fill its box.
+    const components::PictureKey key{*identity_, decodeHint()};
+    // Pixels decoded ahead are shown at once. A decode that failed ahead is told the way a
+    // background failure is, after the facts: the status line reads the same either way.
+    if (const std::optional<decoders::Picture> ready = loader_->cached(key); ready && ready->ok()) {
+        ::close(fd);
+        loader_->release(this);
+        adopt(*ready);
+        return;
+    }
+    // The facts now, from the header; the pixels when the loader has them.
     decoders::DecodeOptions options;
-    options.hint = mode_ == Mode::Preview ? size() : QSize();
     bool hourglass = false;
     options.onSlow = [&hourglass] {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         hourglass = true;
     };
-    decoders::Picture loaded = decoders::decodeFile(nativePath, options);
+    decoders::Picture facts = decoders::readOpenFileFacts(fd, nativePath, options);
     if (hourglass)
         QGuiApplication::restoreOverrideCursor();
-    show(std::move(loaded));
+    if (!facts.error.isEmpty() || facts.width <= 0 || facts.height <= 0) {
+        ::close(fd);
+        showUnreadable();
+        return;
+    }
+    facts_ = facts;
+    pending_ = key;
+    loader_->request(this, key, fd, nativePath,
+                     [this, key](const decoders::Picture& p) { onPixels(key, p); });
+    ::close(fd);
+    busyTimer_.start();
+    // The previous picture stays a moment, so a quick decode replaces it without a blank.
+    if (shown_.image.isNull())
+        update();
+    else if (!staleTimer_.isActive())
+        staleTimer_.start();
+    fitToZoom();
 }
 
-void TGvbox::show(decoders::Picture picture) {
-    if (picture.ok())
-        picture_ = std::move(picture);
-    if (picture_.animated)
+void TGvbox::showUnreadable() {
+    loader_->release(this);
+    pending_.reset();
+    staleTimer_.stop();
+    busyTimer_.stop();
+    unsetCursor();
+    facts_ = decoders::Picture();
+    clear();
+    fitToZoom();
+    update();
+}
+
+void TGvbox::adopt(const decoders::Picture& picture) {
+    if (!picture.ok()) {
+        showUnreadable();
+        return;
+    }
+    pending_.reset();
+    staleTimer_.stop();
+    busyTimer_.stop();
+    unsetCursor();
+    clear();
+    facts_ = picture;
+    facts_.image = QImage();
+    shown_ = picture;
+    if (shown_.animated)
         startAnimation();
     fitToZoom();
     update();
 }
 
+void TGvbox::onPixels(const components::PictureKey& key, const decoders::Picture& picture) {
+    if (!pending_ || !(*pending_ == key))
+        return;
+    adopt(picture);
+    emit pixelsReady();
+}
+
+void TGvbox::dropStalePicture() {
+    if (!pending_)
+        return;
+    clear();
+    update();
+}
+
+bool TGvbox::waitForPixels(int timeoutMs) {
+    if (!pending_)
+        return true;
+    if (timeoutMs < 0)
+        timeoutMs = int(decoders::decodeBudget().seconds * 1000) + 5000;
+    const components::PictureKey key = *pending_;
+    if (const std::optional<decoders::Picture> p = loader_->waitFor(this, timeoutMs))
+        onPixels(key, *p);
+    return !pending_;
+}
+
 void TGvbox::startAnimation() {
-    if (qint64(picture_.width) * picture_.height > kAnimationPixels)
+    if (qint64(shown_.width) * shown_.height > kAnimationPixels)
         return;
     auto file = std::make_unique<QFile>();
     const int fd = ::open(nativeName_.constData(), O_RDONLY | O_CLOEXEC);
@@ -125,7 +225,7 @@ void TGvbox::onFrameChanged() {
     frameDelay_ = movie_->nextFrameDelay();
     if (lateFrames_ >= 2)
         movie_->stop();
-    picture_.image = frame;
+    shown_.image = frame;
     fitted_ = QPixmap();
     shrunk_ = QImage();
     update();
@@ -149,9 +249,16 @@ void TGvbox::fitToZoom() {
 
 void TGvbox::setJPGSaveName(const QString& path) {
     jpgSaveName_ = path;
-    QImage full = picture_.image;
-    if (!full.isNull() && full.size() != QSize(bmpw(), bmph()))
-        full = decoders::decodeFile(nativeName_).image; // the preview holds reduced pixels
+    waitForPixels();
+    QImage full = shown_.image;
+    if (!full.isNull() && full.size() != QSize(bmpw(), bmph())) {
+        // The preview holds reduced pixels: the full-size window's, when it has them, else a
+        // decode of the whole picture.
+        std::optional<decoders::Picture> decoded;
+        if (identity_)
+            decoded = loader_->cachedFullSize(*identity_);
+        full = decoded ? decoded->image : decoders::decodeFile(nativeName_).image;
+    }
     components::writeJpeg(full, platform::NativePath::fromText(path));
 }
 
@@ -161,7 +268,7 @@ void TGvbox::Refresh() {
 }
 
 void TGvbox::paintEvent(QPaintEvent* event) {
-    if (picture_.image.isNull())
+    if (shown_.image.isNull())
         return;
     QPainter painter(this);
     if (mode_ == Mode::Preview)
@@ -171,11 +278,11 @@ void TGvbox::paintEvent(QPaintEvent* event) {
 }
 
 void TGvbox::paintPreview(QPainter& painter) {
-    const QSize target = components::fitInBox(QSize(bmpw(), bmph()), size());
+    const QSize target = components::fitInBox(QSize(shown_.width, shown_.height), size());
     if (target.isEmpty())
         return;
     if (fitted_.size() != target) {
-        const QImage& image = picture_.image;
+        const QImage& image = shown_.image;
         fitted_ =
             QPixmap::fromImage(image.size() == target ? image
                                                       : image.scaled(target, Qt::IgnoreAspectRatio,
@@ -185,11 +292,12 @@ void TGvbox::paintPreview(QPainter& painter) {
 }
 
 void TGvbox::paintZoomed(QPainter& painter, const QRect& exposed) {
-    const QImage& image = picture_.image;
+    const QImage& image = shown_.image;
     // The pixels may be fewer than the picture has (a camera RAW shows the smaller preview the
     // camera embedded): they are drawn at the picture's size.
-    const bool ownPixels = image.size() == QSize(bmpw(), bmph());
-    const QSize zoomed = components::zoomedSize(QSize(bmpw(), bmph()), zoom_);
+    const QSize full(bmpw(), bmph());
+    const bool ownPixels = full.isEmpty() || image.size() == full;
+    const QSize zoomed = components::zoomedSize(ownPixels ? image.size() : full, zoom_);
     const double sx = ownPixels ? zoom_ : double(zoomed.width()) / image.width();
     const double sy = ownPixels ? zoom_ : double(zoomed.height()) / image.height();
     if (sx < 1.0 && sy < 1.0) {

@@ -10,24 +10,36 @@
 //    QScrollArea holding it scrolls. Only the exposed part is drawn; the zoomed picture is
 //    never built in memory. Shrinking is smooth, enlarging keeps pixels sharp.
 //
-// Callers set FileName before reading bmpw, bmph and bmpc: the load is synchronous and the
-// three values describe the new picture when setFileName returns (all 0 when the file could
-// not be read, and the box is then empty). A load that runs past 300 ms shows the hourglass;
-// one that runs past the decode budget is abandoned and the file shown as unreadable.
+// Callers set FileName before reading bmpw, bmph and bmpc: the three values describe the new
+// picture when setFileName returns, read from the file's header (all 0 when the file could not
+// be read, and the box is then empty). The pixels come from a background decode (the shared
+// PictureLoader, which decodes neighbours ahead, so a step is usually shown at once) and are
+// drawn when they arrive; pixelsReady() says so, and waitForPixels() waits for them. Until they
+// arrive the previous picture stays for at most kStaleMs, then the box is empty. A decode that
+// fails after a good header leaves the box empty and bmpw, bmph and bmpc at 0, as for a file
+// that cannot be read. A header read that runs past 300 ms shows the hourglass; a decode that
+// runs past the decode budget is abandoned and the file shown as unreadable.
 // Animated GIFs run only while a frame fits the animation budget (kAnimationPixels, and each
 // frame decoded within kFrameBudgetMs); otherwise the first frame stays.
 #pragma once
 
 #include "components/decoders/picture.h"
+#include "components/picture_cache.h"
 
 #include <QImage>
 #include <QPixmap>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QFile;
 class QMovie;
+
+namespace components {
+class PictureLoader;
+}
 
 class TGvbox : public QWidget {
     Q_OBJECT
@@ -41,7 +53,9 @@ class TGvbox : public QWidget {
 public:
     enum class Mode { Preview, FullSize };
 
-    explicit TGvbox(Mode mode, QWidget* parent = nullptr);
+    // loader: where the pixels come from (default: the one the boxes share).
+    explicit TGvbox(Mode mode, QWidget* parent = nullptr,
+                    components::PictureLoader* loader = nullptr);
     ~TGvbox() override;
 
     Mode mode() const { return mode_; }
@@ -50,6 +64,8 @@ public:
     // kFrameBudgetMs on the UI thread; larger or slower ones show their first frame.
     static constexpr qint64 kAnimationPixels = 16'000'000;
     static constexpr int kFrameBudgetMs = 100;
+    // How long the previous picture may stay beside a new file's facts.
+    static constexpr int kStaleMs = 50;
 
     QString FileName() const { return fileName_; }
     // Loads path, or fallback when path is empty or gives no picture (a media file's own
@@ -67,12 +83,21 @@ public:
 
     // Width and height of the upright picture at full size, and the bits per pixel stored in
     // the file; 0 when no picture is loaded.
-    int bmpw() const { return picture_.width; }
-    int bmph() const { return picture_.height; }
-    int bmpc() const { return picture_.bitsPerPixel; }
+    int bmpw() const { return facts_.width; }
+    int bmph() const { return facts_.height; }
+    int bmpc() const { return facts_.bitsPerPixel; }
+
+    // The size the box decodes for: the preview's own size, or empty for full size.
+    QSize decodeHint() const;
+    // Whether the pixels of the current file are still on their way.
+    bool pixelsPending() const { return pending_.has_value(); }
+    // Waits (without running the event loop) until the pixels of the current file are shown,
+    // or timeoutMs passes (default: the decode budget and a margin); true when none are pending.
+    bool waitForPixels(int timeoutMs = -1);
 
     QString JPGSaveName() const { return jpgSaveName_; }
-    // Writes the loaded picture at full size to path as a JPEG file before returning. Raises
+    // Writes the loaded picture at full size to path as a JPEG file before returning (waiting
+    // for its pixels when they are still on their way). Raises
     // platform::GlimraError with the system's reason when that fails; an existing file at path
     // is then left untouched.
     void setJPGSaveName(const QString& path);
@@ -81,12 +106,15 @@ public:
     void Refresh();
 
     // The pixels held for drawing (possibly reduced in the preview); for tests and saving.
-    const QImage& shownImage() const { return picture_.image; }
+    const QImage& shownImage() const { return shown_.image; }
     bool isAnimating() const { return movie_ != nullptr; }
 
 signals:
     // A mouse click on the box.
     void clicked();
+    // The pixels of the current file have arrived and are drawn (or the decode failed and the
+    // box is empty).
+    void pixelsReady();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -95,7 +123,10 @@ protected:
 
 private:
     void load(const QByteArray& nativePath, const QString& shown);
-    void show(decoders::Picture picture);
+    void showUnreadable();
+    void adopt(const decoders::Picture& picture);
+    void onPixels(const components::PictureKey& key, const decoders::Picture& picture);
+    void dropStalePicture();
     void clear();
     void startAnimation();
     void onFrameChanged();
@@ -108,7 +139,16 @@ private:
     QByteArray nativeName_;
     QString jpgSaveName_;
     float zoom_ = 1.0f;
-    decoders::Picture picture_;
+    components::PictureLoader* loader_;
+    // The current file: its facts, its identity, and the key of the pixels still awaited.
+    decoders::Picture facts_;
+    std::optional<components::FileIdentity> identity_;
+    std::optional<components::PictureKey> pending_;
+    // The picture drawn: the current file's once its pixels arrive, until then the previous
+    // one for at most kStaleMs.
+    decoders::Picture shown_;
+    QTimer staleTimer_;
+    QTimer busyTimer_;
     std::unique_ptr<QFile> movieFile_;
     std::unique_ptr<QMovie> movie_;
     qint64 frameShownAt_ = 0; // monotonic ms when the last frame arrived

@@ -1,6 +1,7 @@
 #include "components/image_box_geometry.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace components {
@@ -16,11 +17,21 @@ QSize fitInBox(QSize picture, QSize box) {
                  std::max(1, int(std::lround(picture.height() * scale))));
 }
 
+int zoomedLength(int length, double zoom) {
+    if (length <= 0 || !(zoom > 0))
+        return 0;
+    const double whole = std::floor(zoom);
+    if (zoom == whole)
+        return int(std::min<double>(double(length) * whole, double(INT_MAX)));
+    // nearbyint rounds in the default mode, halves to even.
+    const double value = std::nearbyint(double(length) * zoom);
+    return std::max(1, int(std::min<double>(value, double(INT_MAX))));
+}
+
 QSize zoomedSize(QSize picture, double zoom) {
     if (picture.isEmpty() || !(zoom > 0))
         return {};
-    return QSize(std::max(1, int(std::lround(picture.width() * zoom))),
-                 std::max(1, int(std::lround(picture.height() * zoom))));
+    return QSize(zoomedLength(picture.width(), zoom), zoomedLength(picture.height(), zoom));
 }
 
 QRect sourceRectFor(const QRect& exposed, double zoom, QSize picture) {

@@ -10,7 +10,13 @@ namespace components {
 // its aspect ratio kept (never below one pixel a side).
 QSize fitInBox(QSize picture, QSize box);
 
-// The picture's size drawn at zoom, rounded to whole pixels.
+// A length of the picture drawn at zoom, in whole pixels: whole factors multiply exactly, the
+// others round to the nearest pixel with halves to the even neighbour (101 at 50 % gives 50);
+// never below one pixel for a length above 0. The full-size window sizes its client area with
+// the same rounding, so a picture that fits its window never brings up scroll bars.
+int zoomedLength(int length, double zoom);
+
+// The picture's size drawn at zoom, each side by zoomedLength.
 QSize zoomedSize(QSize picture, double zoom);
 
 // The picture pixels that cover the widget rectangle exposed when the picture is drawn at

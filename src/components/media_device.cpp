@@ -8,8 +8,11 @@
 #include <condition_variable>
 #include <cstring>
 #include <gst/gst.h>
+#include <gst/video/video.h>
+#include <gst/video/videooverlay.h>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace components {
 
@@ -102,6 +105,10 @@ struct MediaDevice::State {
     // Fixed before the pipeline starts, read when the MIDI decoder is set up.
     QString soundFont;
     bool soundFontUsable = false;
+    // The window a video sink is given, fixed before the pipeline starts (0: none), and the
+    // sink that took it.
+    guintptr videoWindow = 0;
+    GstVideoOverlay* overlay = nullptr;
 };
 
 namespace {
@@ -149,6 +156,22 @@ GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer data) {
         recordFailure(s, takeErrorText(error));
         break;
     }
+    case GST_MESSAGE_ELEMENT:
+        // The video sink asks for a window on the thread that will draw, and needs it before
+        // this returns: it gets ours, and leaves the window's events to the program, so the
+        // sink never listens to its keys or clicks.
+        if (s.videoWindow && gst_is_video_overlay_prepare_window_handle_message(message)) {
+            auto* overlay = GST_VIDEO_OVERLAY(GST_MESSAGE_SRC(message));
+            gst_video_overlay_set_window_handle(overlay, s.videoWindow);
+            gst_video_overlay_handle_events(overlay, FALSE);
+            std::lock_guard lock(s.mutex);
+            if (s.overlay != overlay) {
+                if (s.overlay)
+                    gst_object_unref(s.overlay);
+                s.overlay = GST_VIDEO_OVERLAY(gst_object_ref(overlay));
+            }
+        }
+        break;
     default:
         break;
     }
@@ -253,16 +276,21 @@ void release(State& s) {
         gPipelines.erase(pipeline);
     }
     gst_element_set_state(pipeline, GST_STATE_NULL);
+    GstVideoOverlay* overlay = nullptr;
     {
         std::lock_guard lock(s.mutex);
         s.pipeline = nullptr;
+        overlay = std::exchange(s.overlay, nullptr);
     }
+    if (overlay)
+        gst_object_unref(overlay);
     gst_object_unref(pipeline);
 }
 
 } // namespace
 
-MediaDevice::MediaDevice(const QString& path, EventSink sink) : state_(std::make_shared<State>()) {
+MediaDevice::MediaDevice(const QString& path, EventSink sink, unsigned long long videoWindow)
+    : state_(std::make_shared<State>()) {
     ensureGstreamer();
     static const bool watching = (watchErrors(), true);
     Q_UNUSED(watching);
@@ -270,6 +298,7 @@ MediaDevice::MediaDevice(const QString& path, EventSink sink) : state_(std::make
     s.sink = std::move(sink);
     s.soundFont = soundFontPath();
     s.soundFontUsable = isUsableSoundFont(s.soundFont);
+    s.videoWindow = guintptr(videoWindow);
 
     GError* error = nullptr;
     gchar* uri = gst_filename_to_uri(path.toUtf8().constData(), &error);
@@ -408,6 +437,45 @@ bool MediaDevice::waitForEnd(int timeoutMs) const {
     std::unique_lock lock(s.mutex);
     return s.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                               [&s] { return !s.started || s.ended || s.failed; });
+}
+
+bool MediaDevice::drawsIntoWindow() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->overlay != nullptr;
+}
+
+QSize MediaDevice::videoSize() const {
+    GstPad* pad = nullptr;
+    g_signal_emit_by_name(state_->pipeline, "get-video-pad", 0, &pad);
+    if (!pad)
+        return {};
+    QSize size;
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+        GstVideoInfo info;
+        if (gst_video_info_from_caps(&info, caps) && info.width > 0 && info.height > 0) {
+            // Pictures with non-square pixels are shown as wide as they are meant to look.
+            const int parN = info.par_n > 0 ? info.par_n : 1;
+            const int parD = info.par_d > 0 ? info.par_d : 1;
+            size =
+                QSize(int(gst_util_uint64_scale_int(guint64(info.width), parN, parD)), info.height);
+        }
+        gst_caps_unref(caps);
+    }
+    gst_object_unref(pad);
+    return size;
+}
+
+void MediaDevice::expose() {
+    GstVideoOverlay* overlay = nullptr;
+    {
+        std::lock_guard lock(state_->mutex);
+        if (state_->overlay)
+            overlay = GST_VIDEO_OVERLAY(gst_object_ref(state_->overlay));
+    }
+    if (!overlay)
+        return;
+    gst_video_overlay_expose(overlay);
+    gst_object_unref(overlay);
 }
 
 long long MediaDevice::durationMs() const {

@@ -1,6 +1,7 @@
 // MediaDevice: one GStreamer playbin on one file, the device the media player opens and drives.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -17,9 +18,11 @@ public:
     using EventSink = std::function<void(DeviceEvent, unsigned serial)>;
 
     // Opens path and waits until it is ready to play, paused at its start. The sinks come from
-    // GLIMRA_AUDIO_SINK / GLIMRA_VIDEO_SINK. Raises platform::GlimraError with the media
-    // system's own text ("Unknown error code" when it gives none); nothing stays open then.
-    MediaDevice(const QString& path, EventSink sink);
+    // GLIMRA_AUDIO_SINK / GLIMRA_VIDEO_SINK. A video sink that can draw into a window of ours
+    // is given videoWindow (a native window handle; 0 lets the sink make its own). Raises
+    // platform::GlimraError with the media system's own text ("Unknown error code" when it
+    // gives none); nothing stays open then.
+    MediaDevice(const QString& path, EventSink sink, unsigned long long videoWindow = 0);
     // Stops playing and releases the file; no event reaches the sink once it returns.
     ~MediaDevice();
     MediaDevice(const MediaDevice&) = delete;
@@ -43,6 +46,15 @@ public:
     bool waitForEnd(int timeoutMs) const;
     // The length in milliseconds, or -1 when the media system does not know it.
     long long durationMs() const;
+
+    // Whether the video sink draws into the window given at opening: the file has pictures
+    // and the sink took the window. Known once opening has returned.
+    bool drawsIntoWindow() const;
+    // The size the pictures are meant to be shown at (pixel aspect applied); empty when the
+    // file has none.
+    QSize videoSize() const;
+    // Draws the current picture again into the window (after it was uncovered or resized).
+    void expose();
 
     struct State;
 

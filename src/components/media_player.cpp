@@ -1,6 +1,7 @@
 #include "components/media_player.h"
 
 #include "components/media_device.h"
+#include "components/video_window.h"
 #include "platform/errors.h"
 
 #include <QMetaObject>
@@ -22,7 +23,10 @@ TMediaPlayer::TMediaPlayer(QWidget* parent) : QWidget(parent) {
     setVisible(false);
 }
 
-TMediaPlayer::~TMediaPlayer() = default;
+TMediaPlayer::~TMediaPlayer() {
+    // The media system lets go of the window before the window goes.
+    device_.reset();
+}
 
 TMPModes TMediaPlayer::Mode() const {
     if (!device_)
@@ -46,7 +50,16 @@ void TMediaPlayer::Open() {
             this, [this, event, serial, id] { deviceEvent(event, serial, id); },
             Qt::QueuedConnection);
     };
-    device_ = std::make_unique<components::MediaDevice>(FileName, sink);
+    if (!videoWindow_) {
+        videoWindow_ = std::make_unique<components::VideoWindow>();
+        videoWindow_->onExpose = [this] {
+            if (device_)
+                device_->expose();
+        };
+        connect(videoWindow_.get(), &components::VideoWindow::closeRequested, this,
+                &TMediaPlayer::videoWindowClosed);
+    }
+    device_ = std::make_unique<components::MediaDevice>(FileName, sink, videoWindow_->drawable());
     deviceId_ = id;
     if (notify)
         postNotify(nvSuccessful);
@@ -73,6 +86,7 @@ void TMediaPlayer::Play() {
     }
     playSerial_ = device_->play();
     playNotifyPending_ = notify;
+    showVideo();
     if (wait) {
         const long long length = device_->durationMs();
         device_->waitForEnd(length < 0 ? kUnknownLengthWaitMs : int(length) * 2 + 5000);
@@ -95,6 +109,7 @@ void TMediaPlayer::closeDevice() {
     if (!device_)
         return;
     device_.reset();
+    hideVideo();
     if (playNotifyPending_) {
         playNotifyPending_ = false;
         postNotify(nvAborted);
@@ -120,9 +135,37 @@ void TMediaPlayer::deviceEvent(components::DeviceEvent event, unsigned serial,
         device_->pause();
     else
         device_->stop();
+    hideVideo();
     if (!playNotifyPending_)
         return;
     playNotifyPending_ = false;
     notifyValue_ = event == components::DeviceEvent::Ended ? nvSuccessful : nvFailure;
     emit OnNotify(this);
+}
+
+void TMediaPlayer::showVideo() {
+    if (device_ && videoWindow_ && device_->drawsIntoWindow())
+        videoWindow_->showVideo(device_->videoSize());
+}
+
+void TMediaPlayer::hideVideo() {
+    if (!videoWindow_)
+        return;
+    videoWindow_->hide();
+    // Without a file open nothing draws into the window; it is made again for the next one.
+    if (!device_)
+        videoWindow_->destroy();
+}
+
+void TMediaPlayer::videoWindowClosed() {
+    // Closing the video's window stops the video where it is; the file stays open.
+    if (!device_)
+        return hideVideo();
+    const bool wasPlaying = device_->playing();
+    device_->pause();
+    hideVideo();
+    if (wasPlaying && playNotifyPending_) {
+        playNotifyPending_ = false;
+        postNotify(nvAborted);
+    }
 }

@@ -8,6 +8,7 @@
 
 namespace components {
 class MediaDevice;
+class VideoWindow;
 enum class DeviceEvent;
 } // namespace components
 
@@ -73,6 +74,11 @@ public:
     // The media system's text for the failure the last play ended with; empty when none.
     QString Error() const;
 
+    // The window a video plays in ("Glimra Video"): shown without taking the keyboard while a
+    // video plays, gone when the play ends, the user closes it, or the file is closed. Null
+    // until the first file is opened.
+    components::VideoWindow* videoWindow() const { return videoWindow_.get(); }
+
 signals:
     // Raised on the user-interface thread for every notification, always after the command
     // that asked for it has returned.
@@ -80,9 +86,13 @@ signals:
 
 private:
     void closeDevice();
+    void showVideo();
+    void hideVideo();
+    void videoWindowClosed();
     void postNotify(TMPNotifyValues value);
     void deviceEvent(components::DeviceEvent event, unsigned serial, unsigned long long device);
 
+    std::unique_ptr<components::VideoWindow> videoWindow_;
     std::unique_ptr<components::MediaDevice> device_;
     unsigned long long deviceId_ = 0;
     unsigned playSerial_ = 0;

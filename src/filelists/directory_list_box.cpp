@@ -13,6 +13,7 @@
 
 #include <QAbstractListModel>
 #include <QFile>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -56,36 +57,52 @@ private:
 namespace {
 
 // Draws a directory row: the glyph at the row's indent, vertically centred, the text 4 pixels
-// after the 16-pixel glyph, centred by the height of "Pp" and clipped to the row.
+// after the 16-pixel glyph, centred by the height of "Pp", as wide as it is: a name wider than
+// the list is scrolled to sideways, and its whole text shows as a tooltip while it is cut.
 class DirectoryRowDelegate : public QStyledItemDelegate {
 public:
     explicit DirectoryRowDelegate(TRzDirectoryListBox* list)
         : QStyledItemDelegate(list), list_(list) {}
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return {1, list_->ItemHeight()};
+        return {list_->rowExtent().width(), list_->ItemHeight()};
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         const QRect r = option.rect;
-        filelists::beginRow(painter, option);
+        filelists::beginRow(painter, option, list_);
         const int row = index.row();
         const int indent = list_->ItemIndent(row);
-        const QFontMetrics metrics(option.font);
-        const int x = r.left() + 16 + indent + 4;
-        const int y = r.top() + (r.height() - metrics.height()) / 2;
-        painter->drawText(QRect(x, y, std::max(r.right() - x + 1, 0), metrics.height()),
-                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          index.data(Qt::DisplayRole).toString());
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QRect where = textRect(option, index, text);
+        painter->drawText(where, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
         const QImage& picture = filelists::glyph(glyphOf(list_->ItemKind(row)));
         const int top = r.top() + r.height();
         painter->drawImage(QPoint(r.left() + indent, (r.top() + top - picture.height()) / 2),
                            picture);
         filelists::endRow(painter, option, list_);
+        list_->rowExtent().drawn(where.right() + 1 - r.left() + 2);
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        return filelists::showClippedRowTip(event, view, textRect(option, index, text), text);
     }
 
 private:
+    QRect textRect(const QStyleOptionViewItem& option, const QModelIndex& index,
+                   const QString& text) const {
+        const QRect r = option.rect;
+        const QFontMetrics metrics(option.font);
+        const int x = r.left() + 16 + list_->ItemIndent(index.row()) + 4;
+        const int y = r.top() + (r.height() - metrics.height()) / 2;
+        return QRect(x, y, metrics.horizontalAdvance(text), metrics.height());
+    }
+
     static filelists::Glyph glyphOf(TRzDirectoryListBox::RowKind kind) {
         switch (kind) {
         case TRzDirectoryListBox::RowKind::Open:
@@ -267,6 +284,7 @@ void TRzDirectoryListBox::setRows(std::vector<Row> rows, int highlighted) {
         texts.append(row.text);
     rows_ = std::move(rows);
     setUpdatesEnabled(false);
+    rowExtent_.reset();
     model_->setTexts(std::move(texts));
     setItemIndex(highlighted);
     setUpdatesEnabled(true);

@@ -3,6 +3,8 @@
 // the file list.
 #pragma once
 
+#include "filelists/list_rows.h"
+
 #include <QByteArray>
 #include <QListView>
 #include <QPointer>
@@ -82,6 +84,9 @@ public:
     // Sets Directory to the highlighted row's path, as a double-click or Enter does.
     void OpenItem();
 
+    // How wide the rows drawn so far are; the list scrolls sideways that far.
+    filelists::RowExtent& rowExtent() { return rowExtent_; }
+
 signals:
     // Raised after every change of directory and every Reload.
     void OnChange();
@@ -134,4 +139,5 @@ private:
     bool settingDirectory_ = false;
     QPointer<TRzFileListBox> fileList_;
     QPointer<TRzDriveComboBox> driveCombo_;
+    filelists::RowExtent rowExtent_{this};
 };

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,37 +39,51 @@ private:
     bool shown_ = false;
 };
 
-// Draws a file row: text 2 pixels in (22 with the icon),
-// vertically centred by the height of "Pp", clipped to the row.
+// Draws a file row: text 2 pixels in (22 with the icon), vertically centred by the height of
+// "Pp", as wide as it is: a name wider than the list is scrolled to sideways, and its whole
+// text shows as a tooltip while it is cut.
 class FileRowDelegate : public QStyledItemDelegate {
 public:
     explicit FileRowDelegate(TRzFileListBox* list) : QStyledItemDelegate(list), list_(list) {}
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return {1, list_->ItemHeight()};
+        return {list_->rowExtent().width(), list_->ItemHeight()};
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         const QRect r = option.rect;
-        filelists::beginRow(painter, option);
-        const QFontMetrics metrics(option.font);
-        const int y = r.top() + (r.height() - metrics.height()) / 2;
-        int x = r.left() + 2;
+        filelists::beginRow(painter, option, list_);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QRect where = textRect(option, text);
         if (list_->ShowGlyphs()) {
             const bool selected = option.state.testFlag(QStyle::State_Selected);
             iconFor(index.row())
-                .paint(painter, QRect(r.left() + 2, y - 1, 16, 16), Qt::AlignLeft | Qt::AlignTop,
-                       selected ? QIcon::Selected : QIcon::Normal);
-            x = r.left() + 22;
+                .paint(painter, QRect(r.left() + 2, where.top() - 1, 16, 16),
+                       Qt::AlignLeft | Qt::AlignTop, selected ? QIcon::Selected : QIcon::Normal);
         }
-        painter->drawText(QRect(x, y, std::max(r.right() - x + 1, 0), metrics.height()),
-                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          index.data(Qt::DisplayRole).toString());
+        painter->drawText(where, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
         filelists::endRow(painter, option, list_);
+        list_->rowExtent().drawn(where.right() + 1 - r.left() + 2);
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        return filelists::showClippedRowTip(event, view, textRect(option, text), text);
     }
 
 private:
+    QRect textRect(const QStyleOptionViewItem& option, const QString& text) const {
+        const QRect r = option.rect;
+        const QFontMetrics metrics(option.font);
+        const int x = r.left() + (list_->ShowGlyphs() ? 22 : 2);
+        const int y = r.top() + (r.height() - metrics.height()) / 2;
+        return QRect(x, y, metrics.horizontalAdvance(text), metrics.height());
+    }
+
     // The desktop's icon of a file, looked up once per extension.
     QIcon iconFor(int row) const {
         const QString path = QString::fromUtf8(list_->NativeDirectory()) + u'/' + list_->Item(row);
@@ -175,12 +190,16 @@ QString TRzFileListBox::SelectedPath() const {
 }
 
 QByteArray TRzFileListBox::SelectedNativePath() const {
-    if (itemIndex_ < 0)
+    return NativePathOf(itemIndex_);
+}
+
+QByteArray TRzFileListBox::NativePathOf(int row) const {
+    if (row < 0 || row >= Count())
         return {};
     QByteArray path = directory_;
     if (!path.endsWith('/'))
         path += '/';
-    return path + NativeItem(itemIndex_);
+    return path + NativeItem(row);
 }
 
 void TRzFileListBox::setItemHeight(int height) {
@@ -219,6 +238,7 @@ void TRzFileListBox::readFileNames() {
             filelists::readFileRows(QByteArrayLiteral("."), filelists::MaskMatcher(mask_),
                                     fileType_, [&busy] { busy.show(); });
         settingIndex_ = true;
+        rowExtent_.reset();
         model_->setRows(std::move(rows));
         settingIndex_ = false;
         itemIndex_ = -1;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "filelists/directory_entries.h"
+#include "filelists/list_rows.h"
 #include "filelists/list_types.h"
 
 #include <QByteArray>
@@ -54,6 +55,8 @@ public:
     // that are not valid UTF-8 (which SelectedPath() shows with U+FFFD).
     QString SelectedPath() const;
     QByteArray SelectedNativePath() const;
+    // The same native path for any row; empty outside the rows.
+    QByteArray NativePathOf(int row) const;
 
     // Row height in pixels, computed from the font (18 with the browser's).
     int ItemHeight() const { return itemHeight_; }
@@ -76,6 +79,9 @@ public:
     // Whether the control has its window, that is has been shown once: until then nothing is
     // read and nothing is raised, and the first showing reads the rows.
     bool HandleAllocated() const { return windowCreated_; }
+
+    // How wide the rows drawn so far are; the list scrolls sideways that far.
+    filelists::RowExtent& rowExtent() { return rowExtent_; }
 
 signals:
     // The user changed the selection, or the rows were re-read.
@@ -112,4 +118,5 @@ private:
     bool windowCreated_ = false;
     bool settingIndex_ = false; // a selection made by the program raises nothing
     QPointer<TRzDirectoryListBox> dirList_;
+    filelists::RowExtent rowExtent_{this};
 };

@@ -1,6 +1,9 @@
 #include "options/option_checks.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +38,20 @@ bool startupDirNeedsWarning(const QString& text) {
     struct stat st {};
     return ::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
            ::access(native.constData(), X_OK) != 0;
+}
+
+QString programChooserFolder(const QString& command) {
+    const QString fallback = QStringLiteral("/usr/bin");
+    const QStringList words = QProcess::splitCommand(command);
+    if (words.isEmpty() || words.front().isEmpty())
+        return fallback;
+    QString program = words.front();
+    if (!program.contains(u'/'))
+        program = QStandardPaths::findExecutable(program);
+    if (program.isEmpty())
+        return fallback;
+    const QFileInfo folder(QFileInfo(program).absolutePath());
+    return folder.isDir() ? folder.absoluteFilePath() : fallback;
 }
 
 } // namespace options

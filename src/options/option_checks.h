@@ -29,4 +29,9 @@ inline const QString kBadStartupDirMessage =
 // folder. The current folder is not changed.
 bool startupDirNeedsWarning(const QString& text);
 
+// The folder the program chooser of a Browse button opens in: the folder of the program the
+// command line starts (found on PATH when it is named bare), else /usr/bin.
+QString programChooserFolder(const QString& command);
+inline const QString kProgramChooserTitle = QStringLiteral("Open");
+
 } // namespace options

@@ -409,6 +409,9 @@ void TPagesDlg::Button4Click(QObject*) {
 
 void TPagesDlg::browseInto(QLineEdit* commandField) {
     platform::FileDialogRequest r;
+    // A chooser that names no title is called "Open"; it opens where the command's program is.
+    r.title = options::kProgramChooserTitle;
+    r.directory = options::programChooserFolder(commandField->text());
     r.filter = QStringLiteral("Executable File|*");
     r.hideReadOnly = true;
     r.pathMustExist = true;

@@ -1,12 +1,22 @@
 #include "platform/dialogs.h"
 
+#include "platform/activation.h"
+#include "platform/window_caption.h"
+
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSortFilterProxyModel>
+#include <QTreeView>
+#include <QVariant>
 
 namespace platform {
 namespace {
@@ -71,7 +81,55 @@ protected:
     }
 };
 
+const char* const kButtonProperty = "glimraMessageButton";
+
+// A file dialog opens large enough to show a folder's names, sizes, kinds and dates side by
+// side, within most of the screen.
+constexpr QSize kFileDialogSize(820, 520);
+
+void sizeFileDialog(QFileDialog& dialog) {
+    QSize size = kFileDialogSize;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size.expandedTo(dialog.minimumSizeHint()));
+    // The toolkit's own dialog lists a folder in columns; the size column starts as wide as the
+    // widest size it shows, so no size is cut short.
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        const QFontMetrics metrics(view->font());
+        view->header()->resizeSection(1, metrics.horizontalAdvance(QStringLiteral("1023.9 KiB")) +
+                                             3 * metrics.averageCharWidth());
+    }
+}
+
 } // namespace
+
+MessageIcon iconForCaption(const QString& caption) {
+    return caption == kErrorCaption ? MessageIcon::Error : MessageIcon::Information;
+}
+
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const MessageRequest& r) {
+    auto box = std::make_unique<QMessageBox>(qtIcon(r.icon), r.caption, r.text,
+                                             QMessageBox::NoButton, parent);
+    box->setTextFormat(Qt::PlainText);
+    QPushButton* first = nullptr;
+    for (MessageButton b : r.buttons) {
+        QPushButton* button = box->addButton(buttonText(b), buttonRole(b));
+        button->setProperty(kButtonProperty, int(b));
+        if (!first)
+            first = button;
+    }
+    if (first)
+        box->setDefaultButton(first);
+    // The box takes its width from its contents; its row of buttons may grow, so it is made
+    // wide enough for the window manager to show the whole caption.
+    if (auto* buttons = box->findChild<QDialogButtonBox*>()) {
+        int margins = 0;
+        if (const QLayout* layout = box->layout())
+            margins = layout->contentsMargins().left() + layout->contentsMargins().right();
+        buttons->setMinimumWidth(captionedWindowWidth(r.caption) - margins);
+    }
+    return box;
+}
 
 void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& r) {
     dialog.setWindowTitle(r.title);
@@ -89,6 +147,7 @@ void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& r) {
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setProxyModel(new ExecutableFilter(&dialog));
     }
+    sizeFileDialog(dialog);
 }
 
 namespace {
@@ -96,22 +155,18 @@ namespace {
 class RealDialogs final : public Dialogs {
 public:
     MessageButton message(QWidget* parent, const MessageRequest& r) override {
-        QMessageBox box(qtIcon(r.icon), r.caption, r.text, QMessageBox::NoButton, parent);
-        QList<QPair<QAbstractButton*, MessageButton>> buttons;
-        for (MessageButton b : r.buttons) {
-            QPushButton* button = box.addButton(buttonText(b), buttonRole(b));
-            buttons.append({button, b});
+        const std::unique_ptr<QMessageBox> box = makeMessageBox(parent, r);
+        box->exec();
+        if (const QAbstractButton* clicked = box->clickedButton()) {
+            const QVariant chosen = clicked->property(kButtonProperty);
+            if (chosen.isValid())
+                return MessageButton(chosen.toInt());
         }
-        if (!buttons.isEmpty())
-            box.setDefaultButton(static_cast<QPushButton*>(buttons.front().first));
-        box.exec();
-        for (const auto& [button, b] : buttons)
-            if (box.clickedButton() == button)
-                return b;
         return r.buttons.contains(MessageButton::No) ? MessageButton::No : MessageButton::Cancel;
     }
 
     QString openFileName(QWidget* parent, const FileDialogRequest& r) override {
+        const OwnDialogScope own;
         QFileDialog dialog(parent);
         prepareFileDialog(dialog, r);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -122,6 +177,7 @@ public:
     }
 
     QString saveFileName(QWidget* parent, const FileDialogRequest& r) override {
+        const OwnDialogScope own;
         QFileDialog dialog(parent);
         prepareFileDialog(dialog, r);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -159,7 +215,7 @@ void setDialogs(Dialogs* replacement) {
 }
 
 void showMessage(QWidget* parent, const QString& caption, const QString& text) {
-    dialogs().message(parent, {caption, text, MessageIcon::None, {MessageButton::Ok}});
+    dialogs().message(parent, {caption, text, iconForCaption(caption), {MessageButton::Ok}});
 }
 
 bool confirm(QWidget* parent, const QString& text) {

@@ -6,8 +6,10 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
 
 class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace platform {
@@ -51,16 +53,24 @@ Dialogs& dialogs();
 // Installs replacement dialogs (not owned); nullptr restores the real ones.
 void setDialogs(Dialogs* replacement);
 
-// "Glimra Error" and "Glimra Message" boxes: one OK button, no icon.
+// "Glimra Error" and "Glimra Message" boxes: one OK button, the error icon on the first and
+// the information icon on the second.
 inline const QString kErrorCaption = QStringLiteral("Glimra Error");
 inline const QString kMessageCaption = QStringLiteral("Glimra Message");
 void showMessage(QWidget* parent, const QString& caption, const QString& text);
+// The icon a box with this caption shows: error for "Glimra Error", information otherwise.
+MessageIcon iconForCaption(const QString& caption);
 
 // The confirmation before a file operation: "Confirm", question icon, "&Yes" and "&No".
 bool confirm(QWidget* parent, const QString& text);
 
-// Sets up a toolkit file dialog as the request asks (the real dialogs run it afterwards).
+// Sets up a toolkit file dialog as the request asks (the real dialogs run it afterwards): its
+// title, folder, filter and checks, and a size at which the columns of a folder read whole.
 void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
+
+// The message box the real dialogs run for a request: plain text, the request's icon and
+// buttons, at least as wide as its caption needs (it is never maximized: it has a fixed size).
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const MessageRequest& request);
 
 // The path a file dialog returned, in the file system's bytes. A dialog shows and returns text,
 // so a folder or a proposed name that is not valid UTF-8 comes back with U+FFFD in it: when the

@@ -2,6 +2,7 @@
 
 #include "about/help_context.h"
 #include "interfaces/browser.h"
+#include "platform/control_look.h"
 #include "platform/error_box.h"
 #include "platform/window_placement.h"
 #include "settings/settings.h"
@@ -33,6 +34,9 @@ TNavBarForm::TNavBarForm(interfaces::Browser* browser, TForm2* fullSize, QWidget
     setWindowTitle(QStringLiteral("Glimra NavBar"));
     setFixedSize(kClientWidth, kClientHeight);
     about::setHelpContext(this, 1);
+    // The bar is used while another Glimra window has the keyboard: its hints show on hover
+    // whichever window is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     const auto button = [this](int left, int width, const QString& icon, const QString& hint,
                                int iconSize, void (TNavBarForm::*handler)(QObject*)) {
@@ -58,6 +62,7 @@ TNavBarForm::TNavBarForm(interfaces::Browser* browser, TForm2* fullSize, QWidget
     SpeedButton8 = button(128, 31, "toggle_full_size", "Toggle Full Size Window", 16,
                           &TNavBarForm::SpeedButton8Click);
     SpeedButton8->setCheckable(true);
+    platform::showCheckedState(SpeedButton8);
     SpeedButton4 =
         button(160, 33, "previous", "Previous Image", 16, &TNavBarForm::SpeedButton4Click);
     SpeedButton5 = button(194, 33, "next", "Next Image", 16, &TNavBarForm::SpeedButton5Click);

@@ -1,5 +1,7 @@
 #include "viewer/zoom.h"
 
+#include "components/image_box_geometry.h"
+
 #include <Qt>
 #include <cmath>
 
@@ -21,7 +23,9 @@ const std::array<ZoomStepInfo, kZoomSteps>& zoomSteps() {
 
 namespace {
 
-// The zoomed length, or the limit when the zoomed length is not below it.
+// The zoomed length plus extra, or the limit when that is not below it. The unrounded value is
+// compared with the limit; a value that is used is rounded exactly as the image box rounds the
+// picture it shows, so the client area and the picture always agree.
 int limited(int length, float factor, int extra, int limit) {
     const double whole = std::floor(double(factor));
     if (double(factor) == whole && factor >= 1.0f) {
@@ -30,7 +34,7 @@ int limited(int length, float factor, int extra, int limit) {
     }
     const double value = double(length) * double(factor) + extra;
     if (value < limit)
-        return int(std::nearbyint(value)); // the default rounding mode: halves to even
+        return components::zoomedLength(length, double(factor)) + extra;
     return limit;
 }
 

@@ -33,6 +33,7 @@ TEST_F(DecoderFailures, ACrashOrAHangLeavesTheBoxEmptyAndTheNextPictureShows) {
         select(2);
         EXPECT_EQ(Form1->Gvbox1->bmpw(), 30) << "after row " << row;
         EXPECT_EQ(Form1->Panel1->text(), good + " - Image Size: 30 x 20 Pixels x 16.8M colors");
+        Form1->Gvbox1->waitForPixels();
         EXPECT_FALSE(Form1->Gvbox1->shownImage().isNull());
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());

@@ -57,6 +57,7 @@ TEST_P(DamagedFile, NeverCrashesOrHangsAndAnUnreadableOneLeavesTheBoxEmpty) {
         timer.start();
         TGvbox& box = index++ % 2 ? full : preview;
         box.setFileName(path);
+        box.waitForPixels();
         EXPECT_LT(timer.elapsed(), 5000) << "copy " << index;
         if (box.shownImage().isNull()) {
             EXPECT_EQ(box.bmpw(), 0) << "copy " << index;

@@ -28,6 +28,7 @@ TEST_P(EveryExtension, LoadsWithSizeAndStoredBitsPerPixel) {
     for (TGvbox::Mode mode : {TGvbox::Mode::Preview, TGvbox::Mode::FullSize}) {
         TGvbox box(mode);
         box.setFileName(path);
+        box.waitForPixels();
         EXPECT_EQ(box.bmpw(), f.width) << f.how.toStdString();
         EXPECT_EQ(box.bmph(), f.height) << f.how.toStdString();
         EXPECT_EQ(box.bmpc(), f.bitsPerPixel) << f.how.toStdString();

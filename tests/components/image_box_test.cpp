@@ -59,7 +59,9 @@ TEST(ImageBoxGeometry, FitsShrinksAndMapsExposedRectangles) {
     EXPECT_EQ(fitInBox({}, {200, 200}), QSize());
 
     using components::zoomedSize;
-    EXPECT_EQ(zoomedSize({101, 101}, 0.5), QSize(51, 51));
+    EXPECT_EQ(zoomedSize({101, 101}, 0.5), QSize(50, 50)) << "halves to even, as the window";
+    EXPECT_EQ(zoomedSize({101, 101}, 1.5), QSize(152, 152));
+    EXPECT_EQ(zoomedSize({103, 103}, 0.5), QSize(52, 52));
     EXPECT_EQ(zoomedSize({6000, 4000}, 4.0), QSize(24000, 16000));
     EXPECT_EQ(zoomedSize({3, 3}, 0.25), QSize(1, 1));
 
@@ -76,6 +78,7 @@ TEST_F(ImageBox, PreviewShrinksLargePicturesToFitAndCentresSmallOnes) {
     TGvbox box(Mode::Preview);
     ASSERT_EQ(box.size(), QSize(200, 200));
     box.setFileName(save("wide.png", filled(400, 100, Qt::green)));
+    box.waitForPixels();
     QImage shown = rendered(box);
     EXPECT_EQ(shown.pixelColor(100, 74), QColor(Qt::magenta));
     EXPECT_EQ(shown.pixelColor(100, 75), QColor(Qt::green));
@@ -83,6 +86,7 @@ TEST_F(ImageBox, PreviewShrinksLargePicturesToFitAndCentresSmallOnes) {
     EXPECT_EQ(shown.pixelColor(199, 125), QColor(Qt::magenta));
 
     box.setFileName(save("small.png", filled(50, 30, Qt::blue)));
+    box.waitForPixels();
     shown = rendered(box);
     EXPECT_EQ(shown.pixelColor(74, 100), QColor(Qt::magenta));
     EXPECT_EQ(shown.pixelColor(75, 85), QColor(Qt::blue));
@@ -96,6 +100,7 @@ TEST_F(ImageBox, PreviewDecodesLargePhotosReducedButReportsTheirFullSize) {
     for (const char* name : {"large.jpg", "large.png"}) {
         TGvbox box(Mode::Preview);
         box.setFileName(save(name, large));
+        box.waitForPixels();
         EXPECT_EQ(box.bmpw(), 1600) << name;
         EXPECT_EQ(box.bmph(), 1200) << name;
         EXPECT_EQ(box.shownImage().size(), QSize(200, 150)) << name;
@@ -123,6 +128,7 @@ TEST_F(ImageBox, PreviewShrinksEveryKindOfPngRowByRow) {
         const QColor expected = image.pixelColor(0, 0).toRgb();
         TGvbox box(Mode::Preview);
         box.setFileName(save(c.name, image));
+        box.waitForPixels();
         EXPECT_EQ(box.bmpw(), 1000) << c.name;
         EXPECT_EQ(box.bmpc(), c.bitsPerPixel) << c.name;
         EXPECT_EQ(box.shownImage().size(), QSize(200, 100)) << c.name;
@@ -141,6 +147,7 @@ TEST_F(ImageBox, FullSizeBoxTakesTheZoomedSizeAndKeepsEnlargedPixelsSharp) {
             checker.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     TGvbox box(Mode::FullSize);
     box.setFileName(save("checker.png", checker));
+    box.waitForPixels();
     EXPECT_EQ(box.size(), QSize(10, 10));
 
     box.setZoom(4.0f);
@@ -166,6 +173,7 @@ TEST_F(ImageBox, DrawsTheExposedCornerOfAHugeZoom) {
     picture.setPixel(1999, 1499, qRgb(255, 0, 0));
     TGvbox box(Mode::FullSize);
     box.setFileName(save("big.png", picture));
+    box.waitForPixels();
     box.setZoom(4.0f);
     ASSERT_EQ(box.size(), QSize(8000, 6000));
     QImage corner(16, 16, QImage::Format_RGB32);
@@ -184,6 +192,7 @@ TEST_F(ImageBox, SavesTheFullPictureAsQuality90JpegOnWhite) {
             picture.setPixel(x, y, qRgba(0, 0, 255, 255));
     TGvbox box(Mode::Preview);
     box.setFileName(save("half.png", picture));
+    box.waitForPixels();
     const QString target = dir.filePath("out.jpg");
     box.setJPGSaveName(target);
     EXPECT_EQ(box.JPGSaveName(), target);
@@ -207,6 +216,7 @@ TEST_F(ImageBox, FailedSaveReportsTheReasonAndLeavesTheOldFile) {
         for (int x = 0; x < 400; ++x)
             noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
     box.setFileName(save("noise.png", noise));
+    box.waitForPixels();
     try {
         box.setJPGSaveName(dir.filePath("missing/out.jpg"));
         FAIL() << "no error raised";
@@ -258,8 +268,10 @@ TEST_F(ImageBox, UnreadableFilesLeaveAnEmptyBoxAndZeroes) {
         for (const QString& path : cases) {
             TGvbox box(mode);
             box.setFileName(good);
+            box.waitForPixels();
             ASSERT_EQ(box.bmpw(), 30);
             box.setFileName(path);
+            box.waitForPixels();
             EXPECT_EQ(box.bmpw(), 0) << path.toStdString();
             EXPECT_EQ(box.bmph(), 0) << path.toStdString();
             EXPECT_EQ(box.bmpc(), 0) << path.toStdString();
@@ -322,6 +334,7 @@ TEST_F(ImageBox, ReportsFullRangeSizesAndUprightOrientedPhotos) {
     const QByteArray jpeg = fixtures::readBytes(save("plain.jpg", halves));
     TGvbox full(Mode::FullSize);
     full.setFileName(write("turned.jpg", fixtures::withExifOrientation(jpeg, 6)));
+    full.waitForPixels();
     ASSERT_EQ(full.bmpw(), 20);
     ASSERT_EQ(full.bmph(), 40);
     EXPECT_EQ(full.size(), QSize(20, 40));
@@ -343,6 +356,7 @@ TEST_F(ImageBox, AnimatedGifsAnimate) {
         fixtures::runTool("gm", {"convert", "-delay", "2", a, b, "gif:-"}, QByteArray());
     TGvbox box(Mode::FullSize);
     box.setFileName(write("anim.gif", gif));
+    box.waitForPixels();
     ASSERT_EQ(box.bmpw(), 20);
     ASSERT_TRUE(box.isAnimating());
     QSet<QRgb> seen;
@@ -355,6 +369,7 @@ TEST_F(ImageBox, AnimatedGifsAnimate) {
     EXPECT_EQ(seen.size(), 2) << "both frames were shown";
 
     box.setFileName(save("still.png", filled(5, 5, Qt::red)));
+    box.waitForPixels();
     EXPECT_FALSE(box.isAnimating());
 }
 
@@ -372,6 +387,7 @@ TEST_F(ImageBox, AnAnimationLargerThanItsBudgetShowsItsFirstFrameOnly) {
     ASSERT_GT(5000LL * 4000, TGvbox::kAnimationPixels);
     TGvbox box(Mode::Preview);
     box.setFileName(write("huge-anim.gif", gif));
+    box.waitForPixels();
     EXPECT_EQ(box.bmpw(), 5000);
     EXPECT_EQ(box.bmph(), 4000);
     EXPECT_FALSE(box.shownImage().isNull());

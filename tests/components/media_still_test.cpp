@@ -62,6 +62,7 @@ TEST_F(MediaStill, VideosShowAFrameFromATenthOfTheWayIn) {
         box.setFileName(path);
         ASSERT_EQ(QSize(box.bmpw(), box.bmph()), QSize(64, 48)) << ext;
         EXPECT_EQ(box.bmpc(), 24) << ext;
+        ASSERT_TRUE(box.waitForPixels(10000)) << ext;
         // The first tenth of a second is red; the frame is taken past it, except in MPEG
         // program streams, whose demuxer starts over when asked to seek while paused.
         const QColor middle = box.shownImage().pixelColor(32, 24);

@@ -171,6 +171,7 @@ TEST_F(TodaysPictures, SvgIsDrawnAtTheBoxSizeAndAsLibrsvgDrawsIt) {
     TGvbox preview(TGvbox::Mode::Preview);
     preview.setFileName(path);
     EXPECT_EQ(QSize(preview.bmpw(), preview.bmph()), QSize(480, 320));
+    ASSERT_TRUE(preview.waitForPixels(10000));
     EXPECT_EQ(preview.shownImage().size(), QSize(200, 133)) << "drawn at the box, not shrunk";
 
     const QImage ours = decoders::decodeFile(path).image;
@@ -202,6 +203,7 @@ TEST_F(TodaysPictures, CameraRawShowsItsEmbeddedPreviewAtTheRawsFullSize) {
     TGvbox box(TGvbox::Mode::FullSize);
     box.setFileName(path);
     ASSERT_EQ(box.size(), QSize(96, 64));
+    ASSERT_TRUE(box.waitForPixels(10000));
     QImage drawn(box.size(), QImage::Format_RGB32);
     drawn.fill(Qt::green);
     box.render(&drawn);

@@ -40,12 +40,18 @@ $labels"
 [ "$(accessible selected Files)" = '"b.bmp"' ] || fail "selected $(accessible selected Files)"
 
 # pixels COLOUR: how many pixels of the browser window on screen have exactly that colour.
-import -window "$win" "$work/shot.png"
 pixels() {
     convert "$work/shot.png" -alpha off -fill black +opaque "$1" -fill white -opaque "$1" \
         -format '%[fx:round(mean*w*h)]' info:
 }
-shown=$(pixels "$second")
+# The pixels are decoded in the background and painted when they arrive: the window is taken
+# again until they are there.
+for _ in $(seq 25); do
+    import -window "$win" "$work/shot.png"
+    shown=$(pixels "$second")
+    [ "$shown" = 5400 ] && break
+    sleep 0.2
+done
 # The preview shows the 90 x 60 picture at its natural size.
 [ "$shown" = 5400 ] || fail "the preview shows $shown pixels of the second picture"
 [ "$(pixels "$first")" = 0 ] || fail "the first picture is still on screen"

@@ -8,10 +8,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -255,6 +259,35 @@ TEST_F(OptionsDialog, BrowseClearAndSetCurrent) {
     form->CurrentDir = "/somewhere/else";
     dialog->Button5Click(nullptr);
     EXPECT_EQ(dialog->Edit1->text(), "/somewhere/else");
+}
+
+TEST_F(OptionsDialog, ProgramChooserIsTitledOpenAndStartsWhereTheCommandsProgramIs) {
+    QTemporaryDir apps;
+    ASSERT_TRUE(apps.isValid());
+    ASSERT_TRUE(QDir(apps.path()).mkpath("My Apps"));
+    const QString shFolder = QFileInfo(QStandardPaths::findExecutable("sh")).absolutePath();
+    struct Case {
+        QString command;
+        QString folder;
+    };
+    const Case cases[] = {
+        {"", "/usr/bin"},
+        {apps.filePath("viewer") + " --fullscreen", apps.path()},
+        {"\"" + apps.filePath("My Apps/edit") + "\" -n", apps.filePath("My Apps")},
+        {"sh -c true", shFolder}, // a bare name is looked up on PATH
+        {"no-such-program-here", "/usr/bin"},
+        {"/no/such/folder/viewer", "/usr/bin"},
+    };
+    dialog->open();
+    for (const Case& c : cases) {
+        dialogs.fileDialogs.clear();
+        dialog->Edit5->setText(c.command);
+        dialog->Button3Click(nullptr);
+        ASSERT_EQ(dialogs.fileDialogs.size(), 1);
+        EXPECT_EQ(dialogs.fileDialogs[0].title, "Open");
+        EXPECT_EQ(dialogs.fileDialogs[0].directory, c.folder) << c.command.toStdString();
+        EXPECT_EQ(dialog->Edit5->text(), c.command) << "a cancelled chooser changes nothing";
+    }
 }
 
 TEST_F(OptionsDialog, CancelDiscardsEditsAtTheNextOpening) {

@@ -1,5 +1,8 @@
-// How the real file dialogs are set up before they run (they are never run here).
+// How the real file dialogs and message boxes are set up before they run (they are never run
+// modally here).
+#include "fake_dialogs.h"
 #include "platform/dialogs.h"
+#include "platform/window_caption.h"
 #include "test_env.h"
 
 #include <QAbstractProxyModel>
@@ -9,7 +12,14 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,6 +77,78 @@ TEST(FileDialogSetup, OtherDialogsFilterByName) {
     EXPECT_EQ(dialog.nameFilters(), QStringList{"*.jpeg (*.jpeg)"});
     EXPECT_EQ(dialog.defaultSuffix(), "jpeg");
     EXPECT_EQ(dialog.windowTitle(), "Glimra File Operation");
+}
+
+TEST(FileDialogSetup, OpensLargeEnoughToReadTheColumnsOfAFolder) {
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    platform::FileDialogRequest r;
+    r.title = "Glimra File Operation";
+    platform::prepareFileDialog(dialog, r);
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    EXPECT_GE(dialog.width(), std::min(800, screen.width() * 9 / 10));
+    EXPECT_GE(dialog.height(), std::min(500, screen.height() * 9 / 10));
+    EXPECT_LE(dialog.width(), screen.width());
+    EXPECT_LE(dialog.height(), screen.height());
+    auto* view = dialog.findChild<QTreeView*>("treeView");
+    ASSERT_NE(view, nullptr);
+    EXPECT_GT(view->header()->sectionSize(1), view->fontMetrics().horizontalAdvance("1023.9 KiB"))
+        << "a size such as 727.5 KiB reads whole";
+}
+
+TEST(MessageBoxes, WideEnoughForTheirCaptionWithTheIconTheirKindCallsFor) {
+    using platform::MessageButton;
+    using platform::MessageIcon;
+    struct Case {
+        platform::MessageRequest request;
+        QMessageBox::Icon icon;
+    };
+    const Case cases[] = {
+        {{platform::kMessageCaption,
+          "File Deletion Not Allowed.",
+          platform::iconForCaption(platform::kMessageCaption),
+          {MessageButton::Ok}},
+         QMessageBox::Information},
+        {{platform::kErrorCaption,
+          "Must Enter Password or uncheck Password Protection",
+          platform::iconForCaption(platform::kErrorCaption),
+          {MessageButton::Ok}},
+         QMessageBox::Critical},
+        {{"Glimra File Operation",
+          "x.png\nThis file does not exist.",
+          MessageIcon::Question,
+          {MessageButton::Yes, MessageButton::No}},
+         QMessageBox::Question},
+        {{"Glimra Version 2.0", "File not found.", MessageIcon::Error, {MessageButton::Ok}},
+         QMessageBox::Critical},
+    };
+    for (const Case& c : cases) {
+        const auto box = platform::makeMessageBox(nullptr, c.request);
+        box->show();
+        QCoreApplication::processEvents();
+        const std::string what = c.request.caption.toStdString();
+        EXPECT_EQ(box->windowTitle(), c.request.caption) << what;
+        EXPECT_GE(box->width(), platform::captionedWindowWidth(c.request.caption)) << what;
+        EXPECT_EQ(box->icon(), c.icon) << what;
+        EXPECT_EQ(box->buttons().size(), c.request.buttons.size()) << what;
+        // A box of fixed size that offers no maximizing.
+        EXPECT_EQ(box->minimumSize(), box->maximumSize()) << what;
+        EXPECT_FALSE(box->windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) << what;
+        EXPECT_EQ(box->textFormat(), Qt::PlainText) << what;
+        box->close();
+    }
+    // A longer caption needs a wider window.
+    EXPECT_GT(platform::captionedWindowWidth("Glimra File Operation"),
+              platform::captionedWindowWidth("Glimra Message"));
+}
+
+TEST(MessageBoxes, NoticesAndErrorsCarryTheirIcons) {
+    test::FakeDialogs dialogs;
+    platform::showMessage(nullptr, platform::kMessageCaption, "Password not valid.");
+    platform::showMessage(nullptr, platform::kErrorCaption, "Unable to Open Program.");
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(dialogs.messages[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(dialogs.messages[1].icon, platform::MessageIcon::Error);
 }
 
 } // namespace

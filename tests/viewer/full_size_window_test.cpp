@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QImageReader>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 
 namespace {
@@ -116,6 +118,21 @@ TEST_F(FullSize, StepOutsideTheRangeTakesOneClickMoreBack) {
     EXPECT_EQ(Form2->windowTitle(), "Glimra 3x Zoom");
     NavBarForm->SpeedButton2Click(nullptr);
     EXPECT_EQ(Form2->windowTitle(), "Glimra .5x Zoom");
+}
+
+TEST_F(FullSize, OddSizedPicturesFitTheirWindowAtEveryStepWithoutScrollBars) {
+    // Odd sides make halves at 50 % and 150 %, and quarters at 25 % and 75 %.
+    picture("odd.bmp", 101, 77);
+    start();
+    openOn(0);
+    for (int k = 0; k < 8; ++k) {
+        Form2->zoomToStep(k);
+        QCoreApplication::processEvents();
+        const QString at = Form2->windowTitle();
+        EXPECT_EQ(Form2->Gvbox1->size(), Form2->Scroller->viewport()->size()) << at.toStdString();
+        EXPECT_FALSE(Form2->Scroller->horizontalScrollBar()->isVisible()) << at.toStdString();
+        EXPECT_FALSE(Form2->Scroller->verticalScrollBar()->isVisible()) << at.toStdString();
+    }
 }
 
 TEST_F(FullSize, SteppingStopsAtBothEndsAndResetsTheZoom) {

@@ -237,10 +237,19 @@ Picture HelperProcess::run(int fd, Format format, const DecodeOptions& options, 
     return failure(QStringLiteral("decoder helper does not start"));
 }
 
-HelperProcess& process(HelperKind kind) {
+// Two helpers of each kind: one reads headers, one decodes. A header read (on the UI thread,
+// as a picture is selected) then never waits behind a decode running in the background.
+HelperProcess& process(HelperKind kind, bool factsOnly = false) {
     static HelperProcess general(HelperKind::General);
     static HelperProcess emf(HelperKind::Emf);
     static HelperProcess modern(HelperKind::Modern);
+    static HelperProcess generalFacts(HelperKind::General);
+    static HelperProcess emfFacts(HelperKind::Emf);
+    static HelperProcess modernFacts(HelperKind::Modern);
+    if (factsOnly)
+        return kind == HelperKind::Emf      ? emfFacts
+               : kind == HelperKind::Modern ? modernFacts
+                                            : generalFacts;
     return kind == HelperKind::Emf ? emf : kind == HelperKind::Modern ? modern : general;
 }
 
@@ -250,7 +259,7 @@ Picture decodeInHelper(HelperKind kind, int fd, Format format, const DecodeOptio
                        bool factsOnly) {
     if (kind == HelperKind::None)
         return failure(QStringLiteral("no helper for this format"));
-    return process(kind).run(fd, format, options, factsOnly);
+    return process(kind, factsOnly).run(fd, format, options, factsOnly);
 }
 
 pid_t helperPid(HelperKind kind) {

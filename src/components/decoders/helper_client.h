@@ -4,9 +4,10 @@
 // memory limit or runs past the time budget is killed and the file counts as unreadable, and
 // the next call starts a fresh helper.
 //
-// Threads: any thread may call; the calls to one helper kind are serialized by a mutex (one
-// decode at a time per helper process). Cancelling a waiting call kills its helper, which the
-// next call restarts (about 30 ms).
+// Threads: any thread may call. Each kind has two helper processes, one for header reads and
+// one for decodes, so a header read never waits behind a decode; the calls to one process are
+// serialized by a mutex. Cancelling a waiting call kills its helper, which the next call
+// restarts (about 30 ms).
 #pragma once
 
 #include "components/decoders/budget.h"
@@ -31,7 +32,7 @@ QByteArray helperProgramPath(HelperKind kind);
 // The same search from a given program folder (without the build-tree fallback).
 QByteArray helperProgramPathFrom(const QByteArray& programDir, HelperKind kind);
 
-// The process id of the running helper of kind, or -1 (for tests).
+// The process id of the running decoding helper of kind, or -1 (for tests).
 pid_t helperPid(HelperKind kind);
 
 // Whether a path may be handed to the helper for reading when it asks: regular files under

@@ -1,0 +1,130 @@
+// components::PictureLoader: decodes pictures off the UI thread, ahead of need, into a capped
+// PictureCache. No widgets here; the image box asks it for pixels, the browser tells it which
+// neighbours to decode ahead.
+//
+// What the loader wants at any moment is the pictures its owners (the image boxes) are waiting
+// for, then the neighbours its neighbour source names, in that order. Each request and each
+// change of neighbours re-reads that list: decodes of pictures no longer in it are dropped from
+// the queue or cancelled while they run, and the cache trims what nobody wants. One decode
+// serves every size wanted of a file: a full-size decode gives the preview too, scaled from the
+// same pixels.
+//
+// Threads: the public functions are for the UI thread (the thread that made the loader);
+// deliveries come there too, through its event loop, or at once through waitFor.
+#pragma once
+
+#include "components/decoders/budget.h"
+#include "components/decoders/picture.h"
+#include "components/picture_cache.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSize>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace components {
+
+// A picture to decode ahead: a file of the list, and the box it will be shown in (empty: at
+// full size).
+struct DecodeAhead {
+    QByteArray nativePath;
+    QSize hint;
+};
+
+// The rows to decode ahead of `current` in a list of `count` rows, most wanted first: the next
+// row in the direction of travel (+1 down, -1 up), the row behind, then the second row ahead.
+std::vector<int> rowsAhead(int current, int count, int direction);
+
+// A decoded picture fitted to a box of hint: its pixels shrunk smoothly to the size the box
+// shows it at, its facts unchanged. A picture that already fits is returned as it is.
+decoders::Picture fittedTo(const decoders::Picture& decoded, QSize hint);
+
+class PictureLoader : public QObject {
+    Q_OBJECT
+public:
+    // Called on the UI thread with the picture an owner asked for (a failed one when the file
+    // could not be decoded).
+    using Delivery = std::function<void(const decoders::Picture&)>;
+    // How a file open at fd is decoded; a seam for tests (slow or failing decoders).
+    using Decoder = std::function<decoders::Picture(int fd, const QByteArray& nativePath,
+                                                    const decoders::DecodeOptions& options)>;
+    // The pictures to decode ahead now, most wanted first.
+    using NeighbourSource = std::function<std::vector<DecodeAhead>()>;
+
+    explicit PictureLoader(std::int64_t capacity = cacheCapacity(), int workers = 2);
+    ~PictureLoader() override;
+
+    // The loader the image boxes share; it lives until the application object goes.
+    static PictureLoader& shared();
+
+    // The picture stored under key, if any.
+    std::optional<decoders::Picture> cached(const PictureKey& key);
+    // A full-size picture of the file, if one is stored.
+    std::optional<decoders::Picture> cachedFullSize(const FileIdentity& file);
+
+    // The owner now waits for key, from the file open at fd (the loader keeps its own copy of
+    // the descriptor, so the pixels come from the file the facts were read from). It replaces
+    // the owner's previous request. deliver runs once, on the UI thread, unless the owner
+    // makes another request or is released first.
+    void request(const void* owner, const PictureKey& key, int fd, const QByteArray& nativePath,
+                 Delivery deliver);
+    // The owner waits for nothing any more (its picture was found decoded, the box is empty, or
+    // it is going away). The neighbours are read again, as on a request.
+    void release(const void* owner);
+    // Blocks until the owner's picture is decoded or timeoutMs passes, without running the
+    // event loop; the picture is then handed over here instead of through its delivery.
+    std::optional<decoders::Picture> waitFor(const void* owner, int timeoutMs);
+
+    // Where the neighbours come from; read again on every request and neighboursChanged().
+    void setNeighbourSource(NeighbourSource source);
+    void neighboursChanged();
+
+    // The decoder for every decode from now on; an empty one restores decoders::decodeOpenFile.
+    void setDecoder(Decoder decoder);
+
+    // Whether no decode is queued or running.
+    bool idle();
+    std::int64_t cacheBytes();
+    std::int64_t capacity() const { return capacity_; }
+    // How many decodes have been started, and how many of them were cancelled.
+    int decodesStarted() const { return started_.load(); }
+    int decodesCancelled() const { return cancelled_.load(); }
+
+private:
+    struct Job;
+    struct Owner;
+
+    void reconcile();
+    void work();
+    void runJob(Job& job, const Decoder& decoder);
+    void deliverFailure(const Job& job);
+    void deliverReady();
+
+    const std::int64_t capacity_;
+    std::mutex mutex_;
+    std::condition_variable workToDo_;
+    std::condition_variable jobDone_;
+    PictureCache cache_;
+    std::vector<std::shared_ptr<Job>> queue_;                     // most wanted first
+    std::vector<std::shared_ptr<Job>> running_;                   //
+    std::vector<std::pair<PictureKey, decoders::Picture>> ready_; // decoded, not yet delivered
+    Decoder decoder_;
+    bool stopping_ = false;
+
+    // UI thread only.
+    std::vector<Owner> owners_;
+    NeighbourSource neighbours_;
+
+    std::atomic<int> started_{0};
+    std::atomic<int> cancelled_{0};
+    std::vector<std::thread> workers_;
+};
+
+} // namespace components
