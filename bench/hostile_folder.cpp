@@ -8,6 +8,7 @@
 #include "components/image_box.h"
 
 #if __has_include("components/decoders/helper_client.h")
+#include "components/decoders/decode.h"
 #include "components/decoders/helper_client.h"
 #define GLIMRA_HAS_HELPER 1
 #endif
@@ -333,6 +334,19 @@ void clearPeak(const QString& procDir) {
 // The child's side: warmed up on small pictures (libraries loaded, helper started), then one
 // load measured. Prints: milliseconds, peak KiB above idle, helper peak KiB, width, height.
 int measureOne(const QString& path, bool preview, const QString& warmDir) {
+#ifdef GLIMRA_HAS_HELPER
+    // The header-only facts (what a background loader shows first), in the preview's child.
+    double factsMs = -1;
+    if (preview) {
+        decoders::readFacts(QFile::encodeName(warmDir + "/warm.tga"));
+        QElapsedTimer facts;
+        facts.start();
+        decoders::readFacts(QFile::encodeName(path));
+        factsMs = double(facts.nsecsElapsed()) / 1e6;
+    }
+#else
+    const double factsMs = -1;
+#endif
     const TGvbox::Mode mode = preview ? TGvbox::Mode::Preview : TGvbox::Mode::FullSize;
     {
         TGvbox warm(mode);
@@ -363,7 +377,7 @@ int measureOne(const QString& path, bool preview, const QString& warmDir) {
     else if (!helperProc.isEmpty() || after != helper)
         helperPeak = -2; // the helper was replaced: killed or crashed on this file
 #endif
-    std::printf("%.1f %ld %ld %d %d\n", ms, peak, helperPeak, box.bmpw(), box.bmph());
+    std::printf("%.1f %ld %ld %d %d %.1f\n", ms, peak, helperPeak, box.bmpw(), box.bmph(), factsMs);
     return 0;
 }
 
@@ -410,7 +424,7 @@ int main(int argc, char** argv) {
                 child.waitForFinished();
             }
             const QList<QByteArray> v = child.readAllStandardOutput().trimmed().split(' ');
-            if (!finished || v.size() != 5) {
+            if (!finished || v.size() != 6) {
                 std::printf("%-22s %8lld %-8s %10s %12s %12s %s\n", f.name,
                             (long long)f.bytes.size(), mode, finished ? "-" : ">limit", "-", "-",
                             finished ? "program crashed" : "program killed");
@@ -422,9 +436,11 @@ int main(int argc, char** argv) {
                                                      : QString::number(helperKiB / 1024.0, 'f', 1);
             const QString shown = v[3] == "0" ? QStringLiteral("unreadable")
                                               : QString::fromLatin1(v[3] + " x " + v[4]);
-            std::printf("%-22s %8lld %-8s %10.1f %12.1f %12s %s\n", f.name,
+            const double factsMs = v[5].toDouble();
+            std::printf("%-22s %8lld %-8s %10.1f %12.1f %12s %-16s %s\n", f.name,
                         (long long)f.bytes.size(), mode, v[0].toDouble(), v[1].toLong() / 1024.0,
-                        qPrintable(helper), qPrintable(shown));
+                        qPrintable(helper), qPrintable(shown),
+                        factsMs < 0 ? "" : qPrintable(QString::number(factsMs, 'f', 1)));
             std::fflush(stdout);
         }
     }

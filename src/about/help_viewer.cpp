@@ -17,7 +17,7 @@ const QString kScheme = QStringLiteral("topic");
 const QString kContentsId = QStringLiteral("contents");
 
 // A help file is a few dozen kilobytes; anything past this is not one.
-constexpr qint64 kLargestHelpFile = 16 * 1024 * 1024;
+constexpr qint64 kLargestHelpFile = qint64{16} * 1024 * 1024;
 
 QString escaped(const QString& text) {
     return text.toHtmlEscaped();

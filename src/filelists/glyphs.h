@@ -26,7 +26,7 @@ QString glyphName(Glyph glyph);
 // The resource path of the glyph's bitmap.
 QString glyphResource(Glyph glyph);
 // The glyph ready to draw, with its transparent colour made transparent; loaded once.
-const QImage& glyph(Glyph glyph);
+const QImage& glyph(Glyph which);
 // The glyph of a drive row; Unknown and NoDrive have none and get the fixed-disk glyph.
 Glyph driveGlyph(platform::DriveType type);
 

@@ -56,8 +56,8 @@ public:
     void CloseFullSizeWindow1Click(QObject* sender);
     void Gvbox1Click(QObject* sender);
 
-    // The zoom operation of step 0 ... 7: factor, caption, the bar's step and buttons, size.
-    void zoomToStep(int step);
+    // The zoom operation of step k, 0 ... 7: factor, caption, the bar's step and buttons, size.
+    void zoomToStep(int k);
     // Sizes the client area to the picture at factor, within the screen.
     void FitToImage(float factor);
     // Back to 100 % without touching the caption: an image sized within the screen, a

@@ -1,7 +1,7 @@
-// The help file's topics, the help file shipped with the program, and the help window that
-// WinHelp opens.
+// The help window that WinHelp opens.
 #include "about/help_viewer.h"
 #include "fake_dialogs.h"
+#include "help_books.h"
 #include "qt_print.h"
 #include "test_env.h"
 
@@ -19,97 +19,12 @@ using about::HELP_CONTEXT;
 using about::HELP_FINDER;
 using about::HELP_QUIT;
 
-const QByteArray kSmallBook = "Commentary that is never shown.\n"
-                              "  <!-- topic 9: indented, so not a topic line -->\n"
-                              "<!-- topic contents: Help Topics -->\r\n"
-                              "<p>See <a href=\"topic:1\">one</a>.</p>\r\n"
-                              "<!-- topic 1: First Steps -->\n"
-                              "<p>One</p>\n"
-                              "<!--topic 2 :  Options  -->\n"
-                              "<p>Two</p>\n"
-                              "<!-- topic 1: Second copy of one -->\n"
-                              "<p>ignored</p>\n"
-                              "<!-- topic 0: No context -->\n"
-                              "<!-- topic x: Not a number -->\n"
-                              "<p>still part of the zero topic</p>\n";
-
-TEST(HelpBook, TopicsAreReadFromTheirLinesAndTheFirstOfTwoCounts) {
-    const about::HelpBook book = about::parseHelpBook(kSmallBook);
-    EXPECT_EQ(book.contents.title, QStringLiteral("Help Topics"));
-    EXPECT_EQ(book.contents.html, QStringLiteral("<p>See <a href=\"topic:1\">one</a>.</p>\n"));
-    ASSERT_EQ(book.topics.keys(), (QList<int>{1, 2}));
-    EXPECT_EQ(book.topics[1].title, QStringLiteral("First Steps"));
-    EXPECT_EQ(book.topics[1].html, QStringLiteral("<p>One</p>\n"));
-    EXPECT_EQ(book.topics[2].title, QStringLiteral("Options"));
-    EXPECT_FALSE(book.contents.html.contains(QStringLiteral("Commentary")));
-
-    EXPECT_EQ(book.topic(about::topicAddress(2))->title, QStringLiteral("Options"));
-    EXPECT_EQ(book.topic(about::topicAddress(0))->title, QStringLiteral("Help Topics"));
-    EXPECT_FALSE(book.topic(about::topicAddress(3)));
-    EXPECT_FALSE(book.topic(QUrl(QStringLiteral("https://example.org/1"))));
-}
-
-TEST(HelpBook, AFileWithoutContentsGetsAListOfItsTopics) {
-    const about::HelpBook book = about::parseHelpBook("<!-- topic 2: B & C -->\nb\n"
-                                                      "<!-- topic 1: A -->\na\n");
-    const QString html = book.contents.html;
-    const qsizetype a = html.indexOf(QStringLiteral("<a href=\"topic:1\">A</a>"));
-    const qsizetype b = html.indexOf(QStringLiteral("<a href=\"topic:2\">B &amp; C</a>"));
-    EXPECT_GE(a, 0);
-    EXPECT_GT(b, a);
-    // Nothing recognisable at all: still a (empty) contents, never a crash.
-    EXPECT_TRUE(about::parseHelpBook("\xff\xfe garbage").topics.isEmpty());
-}
-
-// The help file the program ships: the contents and the topics of contexts 1, 2 and 3, and no
-// link that leads nowhere.
-TEST(ShippedHelpFile, HoldsEveryContextAndItsLinksAllLead) {
-    const QByteArray bytes =
-        test::readFile(QStringLiteral(GLIMRA_TEST_SOURCE_DIR "/../data/Glim.hlp"));
-    ASSERT_FALSE(bytes.isEmpty());
-    const about::HelpBook book = about::parseHelpBook(bytes);
-    EXPECT_EQ(book.topics.keys(), (QList<int>{1, 2, 3}));
-    for (const auto& topic : book.topics)
-        EXPECT_FALSE(topic.title.isEmpty());
-
-    static const QRegularExpression link(QStringLiteral("href=\"([^\"]*)\""));
-    static const QRegularExpression anchor(QStringLiteral("<a name=\"([^\"]*)\""));
-    const auto anchorsOf = [&](const QString& html) {
-        QSet<QString> names;
-        for (const auto& m : anchor.globalMatch(html))
-            names.insert(m.captured(1));
-        return names;
-    };
-    QList<std::pair<QString, QString>> pages{{QStringLiteral("contents"), book.contents.html}};
-    for (auto it = book.topics.cbegin(); it != book.topics.cend(); ++it)
-        pages.append({QString::number(it.key()), it->html});
-    int links = 0;
-    for (const auto& [id, html] : pages) {
-        for (const auto& m : link.globalMatch(html)) {
-            ++links;
-            const QUrl target(m.captured(1));
-            const QString where = id + QStringLiteral(" -> ") + m.captured(1);
-            std::optional<about::HelpTopic> topic;
-            if (target.scheme().isEmpty() && target.path().isEmpty())
-                topic = about::HelpTopic{{}, html}; // a place in the same topic
-            else
-                topic = book.topic(target);
-            ASSERT_TRUE(topic) << where.toStdString();
-            if (target.hasFragment()) {
-                EXPECT_TRUE(anchorsOf(topic->html).contains(target.fragment()))
-                    << where.toStdString();
-            }
-        }
-    }
-    EXPECT_GT(links, 20);
-}
-
 class HelpWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         file = folder.filePath(QStringLiteral("Glim.hlp"));
-        test::writeFile(file, kSmallBook);
+        test::writeFile(file, test::kSmallBook);
     }
     void TearDown() override { about::WinHelp(file, HELP_QUIT, 0); }
 

@@ -114,6 +114,10 @@ TEST_F(DecodeBudget, AGifClaimingAHugeScreenIsDecodedOutsideTheProgram) {
     EXPECT_EQ(p.width, 6000);
     EXPECT_EQ(p.height, 5000);
     EXPECT_LT(grown, 40 * 1024) << "the program took the screen's memory itself";
+    // Its facts come from the header, without decoding the screen anywhere.
+    const decoders::Picture facts = decoders::readFacts(path);
+    EXPECT_EQ(facts.width, 6000);
+    EXPECT_EQ(facts.bitsPerPixel, 1);
 }
 
 TEST_F(DecodeBudget, AnInterlacedPngPreviewsReducedWithTheColoursOfTheFullPicture) {
@@ -175,6 +179,9 @@ TEST_F(DecodeBudget, ADibWithoutItsFileHeaderPreviewsAtItsOwnSize) {
         EXPECT_EQ(p.width, 320) << (small ? "preview" : "full size");
         EXPECT_EQ(p.height, 200) << (small ? "preview" : "full size");
     }
+    const decoders::Picture facts = decoders::readFacts(path);
+    EXPECT_EQ(facts.width, 320);
+    EXPECT_EQ(facts.height, 200);
 }
 
 TEST_F(DecodeBudget, AMetafileWithTextDrawsItsText) {

@@ -40,7 +40,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 void allowLargeQtReads() {
     static const bool limitSet = [] {
         // The budget checks come first; Qt's own guard would refuse pictures well below them.
-        QImageReader::setAllocationLimit(int(kMaxPixels * 4 / (1024 * 1024)) + 1);
+        QImageReader::setAllocationLimit(int(kMaxPixels * 4 / (qint64{1024} * 1024)) + 1);
         return true;
     }();
     (void)limitSet;
@@ -70,10 +70,14 @@ constexpr std::int64_t kInProcessCoefficientBytes = 128ll << 20;
 QSize claimedSize(const QByteArray& head, Format format) {
     ByteReader r(head);
     if (format == Format::Gif) {
+        if (!head.startsWith("GIF8")) // named .gif, but no GIF inside
+            return {};
         r.seek(6);
         const int w = r.u16le(), h = r.u16le();
         return r.failed() ? QSize() : QSize(w, h);
     }
+    if (!head.startsWith("BM")) // a DIB without its file header: GraphicsMagick reads it
+        return {};
     r.seek(14);
     if (r.u32le() == 12) {
         const int w = r.u16le(), h = r.u16le();
@@ -170,7 +174,10 @@ Picture decodeOpened(int fd, const QByteArray& name, const DecodeOptions& option
     const QSize claimed = claimedSize(head, format);
     const bool modest = claimed.isValid() && std::int64_t(claimed.width()) * claimed.height() <=
                                                  route.inProcessUpToPixels;
-    if (modest && factsOnly) {
+    // The facts come from the header whatever the size: only the pixels go to the helper.
+    if (claimed.isValid() && factsOnly) {
+        if (!sizeAcceptable(claimed.width(), claimed.height()))
+            return failure(QStringLiteral("picture too large"));
         file.seek(0);
         QImageReader reader(&file, format == Format::Gif ? "gif" : "bmp");
         Picture p;

@@ -15,7 +15,7 @@ namespace {
 constexpr std::uint32_t kHeader = 1;
 constexpr std::uint32_t kEof = 14;
 // Larger metafiles are refused: libemf2svg builds the whole SVG text in memory.
-constexpr qsizetype kMaxBytes = 64 * 1024 * 1024;
+constexpr qsizetype kMaxBytes = qsizetype{64} * 1024 * 1024;
 
 bool recordsWellFormed(const QByteArray& bytes) {
     ByteReader r(bytes);
