@@ -217,6 +217,7 @@ void PictureLoader::reconcile() {
     {
         std::lock_guard lock(mutex_);
         std::vector<PictureKey> keys;
+        keys.reserve(wants.size());
         for (const Want& w : wants)
             keys.push_back(w.key);
         cache_.setWanted(keys);
@@ -374,7 +375,9 @@ void PictureLoader::deliverReady() {
         std::lock_guard lock(mutex_);
         ready.swap(ready_);
     }
-    for (auto& [key, picture] : ready) {
+    for (auto& [readyKey, picture] : ready) {
+        // A lambda may not capture a structured binding in every compiler (clang 14).
+        const PictureKey& key = readyKey;
         auto owner = std::find_if(owners_.begin(), owners_.end(),
                                   [&key](const Owner& o) { return o.key == key; });
         while (owner != owners_.end()) {

@@ -147,7 +147,8 @@ Picture readIlbm(const QByteArray& bytes, QSize hint) {
             }
             QRgb colour;
             if (deep) {
-                colour = qRgb(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+                colour =
+                    qRgb(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
             } else if (ham) {
                 // Hold and modify: the top two bits choose a palette colour or replace one
                 // component of the pixel to the left with the low bits.
