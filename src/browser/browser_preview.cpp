@@ -139,8 +139,12 @@ std::vector<components::DecodeAhead> TForm1::picturesAhead() {
             aheadDirection_ = row > aheadRow_ ? 1 : -1;
         aheadRow_ = row;
     }
+    // The selected row first: both boxes show it, one after the other.
+    std::vector<int> rows = components::rowsAhead(row, FileListBox1->Count(), aheadDirection_);
+    if (row >= 0)
+        rows.insert(rows.begin(), row);
     std::vector<components::DecodeAhead> ahead;
-    for (int r : components::rowsAhead(row, FileListBox1->Count(), aheadDirection_)) {
+    for (int r : rows) {
         const QByteArray path = FileListBox1->NativePathOf(r);
         // Sounds and videos show a placeholder picture, decoded once.
         if (preview::isMediaFile(QFile::decodeName(path)))

@@ -190,7 +190,7 @@ private:
     // Loads the full-size window with the file: a picture described by the preview's status,
     // or a media file's placeholder.
     void showInFullSize(const interfaces::SelectedFile& file);
-    // The pictures to decode ahead of the selected row: its neighbours in the list at preview
+    // The pictures to decode ahead: the selected row and its neighbours in the list at preview
     // size, and at full size too while the full-size window follows the selection.
     std::vector<components::DecodeAhead> picturesAhead();
     void runFileCommand(options::FileCommand command, const options::FileRules& rules);

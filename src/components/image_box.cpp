@@ -97,7 +97,7 @@ void TGvbox::load(const QByteArray& nativePath, const QString& shown) {
     // background failure is, after the facts: the status line reads the same either way.
     if (const std::optional<decoders::Picture> ready = loader_->cached(key); ready && ready->ok()) {
         ::close(fd);
-        loader_->release(this);
+        loader_->shown(this, key);
         adopt(*ready);
         return;
     }

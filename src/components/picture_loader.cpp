@@ -95,12 +95,19 @@ decoders::Picture fittedTo(const decoders::Picture& decoded, QSize hint) {
     return fitted;
 }
 
+// A box and the picture it waits for (deliver set) or shows: both are wanted.
 struct PictureLoader::Owner {
     const void* id;
     PictureKey key;
     OwnedFd fd;
     QByteArray path;
     Delivery deliver;
+
+    bool waiting() const { return bool(deliver); }
+    void delivered() {
+        deliver = nullptr;
+        fd.reset();
+    }
 };
 
 struct PictureLoader::Job {
@@ -176,6 +183,12 @@ void PictureLoader::request(const void* owner, const PictureKey& key, int fd,
     reconcile();
 }
 
+void PictureLoader::shown(const void* owner, const PictureKey& key) {
+    std::erase_if(owners_, [owner](const Owner& o) { return o.id == owner; });
+    owners_.insert(owners_.begin(), Owner{owner, key, OwnedFd(), QByteArray(), nullptr});
+    reconcile();
+}
+
 void PictureLoader::release(const void* owner) {
     std::erase_if(owners_, [owner](const Owner& o) { return o.id == owner; });
     reconcile();
@@ -209,6 +222,8 @@ void PictureLoader::reconcile() {
     int priority = 0;
     for (const Owner& o : owners_)
         wants.push_back({o.key, &o.path, &o, priority++});
+    // Pictures on screen are only kept; the ones awaited are decoded.
+    const auto decode = [](const Want& w) { return !w.owner || w.owner->waiting(); };
     for (const DecodeAhead& item : ahead)
         if (const auto file = identityOf(item.nativePath))
             wants.push_back({PictureKey{*file, item.hint}, &item.nativePath, nullptr, priority++});
@@ -238,6 +253,8 @@ void PictureLoader::reconcile() {
                 job->cancel = true;
 
         for (const Want& w : wants) {
+            if (!decode(w))
+                continue;
             const bool isReady = std::any_of(ready_.begin(), ready_.end(),
                                              [&w](const auto& r) { return r.first == w.key; });
             if (isReady)
@@ -378,14 +395,13 @@ void PictureLoader::deliverReady() {
     for (auto& [readyKey, picture] : ready) {
         // A lambda may not capture a structured binding in every compiler (clang 14).
         const PictureKey& key = readyKey;
-        auto owner = std::find_if(owners_.begin(), owners_.end(),
-                                  [&key](const Owner& o) { return o.key == key; });
-        while (owner != owners_.end()) {
+        const auto waiting = [&key](const Owner& o) { return o.key == key && o.waiting(); };
+        for (auto owner = std::find_if(owners_.begin(), owners_.end(), waiting);
+             owner != owners_.end();
+             owner = std::find_if(owners_.begin(), owners_.end(), waiting)) {
             Delivery deliver = std::move(owner->deliver);
-            owners_.erase(owner);
+            owner->delivered();
             deliver(picture);
-            owner = std::find_if(owners_.begin(), owners_.end(),
-                                 [&key](const Owner& o) { return o.key == key; });
         }
     }
 }
@@ -393,7 +409,7 @@ void PictureLoader::deliverReady() {
 std::optional<decoders::Picture> PictureLoader::waitFor(const void* owner, int timeoutMs) {
     auto o = std::find_if(owners_.begin(), owners_.end(),
                           [owner](const Owner& x) { return x.id == owner; });
-    if (o == owners_.end())
+    if (o == owners_.end() || !o->waiting())
         return std::nullopt;
     const PictureKey key = o->key;
     std::optional<decoders::Picture> found;
@@ -411,7 +427,9 @@ std::optional<decoders::Picture> PictureLoader::waitFor(const void* owner, int t
         jobDone_.wait_for(lock, std::chrono::milliseconds(timeoutMs), look);
     }
     if (found)
-        std::erase_if(owners_, [owner](const Owner& x) { return x.id == owner; });
+        for (Owner& x : owners_)
+            if (x.id == owner)
+                x.delivered();
     return found;
 }
 

@@ -2,8 +2,8 @@
 // PictureCache. No widgets here; the image box asks it for pixels, the browser tells it which
 // neighbours to decode ahead.
 //
-// What the loader wants at any moment is the pictures its owners (the image boxes) are waiting
-// for, then the neighbours its neighbour source names, in that order. Each request and each
+// What the loader wants at any moment is the pictures its owners (the image boxes) show or are
+// waiting for, then the neighbours its neighbour source names, in that order. Each request and each
 // change of neighbours re-reads that list: decodes of pictures no longer in it are dropped from
 // the queue or cancelled while they run, and the cache trims what nobody wants. One decode
 // serves every size wanted of a file: a full-size decode gives the preview too, scaled from the
@@ -75,8 +75,10 @@ public:
     // makes another request or is released first.
     void request(const void* owner, const PictureKey& key, int fd, const QByteArray& nativePath,
                  Delivery deliver);
-    // The owner waits for nothing any more (its picture was found decoded, the box is empty, or
-    // it is going away). The neighbours are read again, as on a request.
+    // The owner shows the picture of key, found decoded: it stays wanted while shown (a
+    // delivered picture stays wanted the same way). The neighbours are read again.
+    void shown(const void* owner, const PictureKey& key);
+    // The owner shows and waits for nothing (the box is empty, or going away).
     void release(const void* owner);
     // Blocks until the owner's picture is decoded or timeoutMs passes, without running the
     // event loop; the picture is then handed over here instead of through its delivery.

@@ -143,7 +143,7 @@ TEST_F(BackgroundDecode, TheNextRowIsDecodedAheadAndShownAtOnce) {
 
 TEST_F(BackgroundDecode, WhileTheFullSizeWindowIsShownEachPictureIsDecodedOnce) {
     for (int i = 0; i < 6; ++i)
-        filled(QStringLiteral("p%1.png").arg(i), {640, 480},
+        filled(QStringLiteral("p%1.png").arg(i), {1600, 1200},
                QColor::fromHsv(i * 50, 255, 255).toRgb());
     start();
     select(0);
@@ -154,9 +154,13 @@ TEST_F(BackgroundDecode, WhileTheFullSizeWindowIsShownEachPictureIsDecodedOnce) 
     watchDecodes();
     for (int step = 1; step <= 2; ++step) {
         Form2->NextImage1Click(nullptr);
+        // Decoded ahead at both sizes (each full-size picture is larger than what the cache
+        // keeps of pictures nobody shows).
+        EXPECT_FALSE(Form2->Gvbox1->pixelsPending()) << "step " << step;
+        EXPECT_FALSE(Form1->Gvbox1->pixelsPending()) << "step " << step;
         ASSERT_TRUE(Form2->Gvbox1->waitForPixels());
         ASSERT_TRUE(Form1->Gvbox1->waitForPixels());
-        EXPECT_EQ(Form2->Gvbox1->shownImage().size(), QSize(640, 480));
+        EXPECT_EQ(Form2->Gvbox1->shownImage().size(), QSize(1600, 1200));
         EXPECT_EQ(Form1->Gvbox1->shownImage().size(), QSize(200, 150));
         EXPECT_EQ(centre(Form1->Gvbox1), centre(Form2->Gvbox1)) << "step " << step;
         ASSERT_TRUE(waitFor([] { return components::PictureLoader::shared().idle(); }));
