@@ -7,6 +7,7 @@
 #include "components/image_box.h"
 #include "filelists/file_list_box.h"
 #include "support/photo_like.h"
+#include "support/summary.h"
 
 #include <QApplication>
 #include <QDir>
@@ -109,23 +110,8 @@ void BM_StepThroughFolder(benchmark::State& state) {
 }
 BENCHMARK(BM_StepThroughFolder)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-struct Summary {
-    double median = 0;
-    double worst = 0;
-    std::size_t count = 0;
-};
-
-Summary summarise(std::vector<double> ms) {
-    Summary s;
-    s.count = ms.size();
-    if (ms.empty())
-        return s;
-    std::sort(ms.begin(), ms.end());
-    const std::size_t n = ms.size();
-    s.median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    s.worst = ms.back();
-    return s;
-}
+using bench::summarise;
+using bench::Summary;
 
 void printSummary() {
     std::map<QString, std::vector<double>> byKind;

@@ -15,6 +15,7 @@
 #include "components/picture_loader.h"
 #include "filelists/file_list_box.h"
 #include "support/photo_like.h"
+#include "support/summary.h"
 #include "viewer/full_size_window.h"
 
 #include <QApplication>
@@ -199,23 +200,8 @@ void sendKey(QWidget* target, int key) {
         qApp, [target, key] { QTest::keyClick(target, Qt::Key(key)); }, Qt::QueuedConnection);
 }
 
-struct Summary {
-    double median = 0, p90 = 0, worst = 0;
-    std::size_t count = 0;
-};
-
-Summary summarise(std::vector<double> ms) {
-    Summary s;
-    s.count = ms.size();
-    if (ms.empty())
-        return s;
-    std::sort(ms.begin(), ms.end());
-    const std::size_t n = ms.size();
-    s.median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    s.p90 = ms[std::min(n - 1, std::size_t(double(n) * 0.9))];
-    s.worst = ms.back();
-    return s;
-}
+using bench::summarise;
+using bench::Summary;
 
 struct Report {
     const char* name;
