@@ -5,7 +5,9 @@
 #include "components/image_box.h"
 
 #include "components/decoders/magick_reader.h"
+#include "support/peer_runs.h"
 #include "support/photo_like.h"
+#include "support/preview_load.h"
 
 #include <QApplication>
 #include <QFile>
@@ -18,25 +20,22 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
 #include <map>
 #include <png.h>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 QTemporaryDir* workDir = nullptr;
 QString jpegPath, pngPath, bmpPath, gifPath, tiffPath, tgaPath;
 
+using bench::addTimed;
+using bench::peakOfToolMiB;
 using bench::photoLike;
+using bench::previewLoad;
+using bench::runQuiet;
 
 void makeFiles() {
     workDir = new QTemporaryDir();
@@ -61,63 +60,6 @@ void makeFiles() {
     QProcess::execute("gm", {"convert", bmpPath, tgaPath});
 }
 
-// Processor time (user and system) used by this process, and by the peer tools it waited for.
-double childCpuMs = 0;
-double selfCpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
-
-// Runs a program, its output thrown away; returns the child's peak memory in KiB.
-long runQuiet(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
-        return -1;
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    childCpuMs += (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
-}
-
-// A peer tool's peak memory, from GNU time (which starts it from a small process of its own,
-// so this program's size does not leak into the figure).
-double peakOfToolMiB(const std::vector<std::string>& argv) {
-    QStringList args{"-f", "%M"};
-    for (const std::string& a : argv)
-        args.append(QString::fromStdString(a));
-    QProcess time;
-    time.setStandardOutputFile(QProcess::nullDevice());
-    time.start("/usr/bin/time", args);
-    time.waitForFinished(120000);
-    bool ok = false;
-    const double kib = time.readAllStandardError().trimmed().split('\n').last().toDouble(&ok);
-    return ok ? kib / 1024.0 : std::nan("");
-}
-
-// The preview load as the browser does it: set FileName, then draw the box once.
-void previewLoad(const QString& path) {
-    TGvbox box(TGvbox::Mode::Preview);
-    box.setFileName(path);
-    QImage canvas(200, 200, QImage::Format_RGB32);
-    box.render(&canvas, QPoint(), QRegion(0, 0, 200, 200), QWidget::RenderFlags());
-    benchmark::DoNotOptimize(canvas.bits());
-    if (box.bmpw() == 0)
-        std::fprintf(stderr, "preview of %s failed\n", qPrintable(path));
-}
-
 void fullPngDecode(const QString& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -133,23 +75,6 @@ const QString& pathOf(const std::string& format) {
            : format == "png" ? pngPath
            : format == "bmp" ? bmpPath
                              : gifPath;
-}
-
-// Every benchmark times in milliseconds over at least a second, and counts the processor time
-// of this process and of the tools it started ("cpu_ms", per iteration): on a busy machine
-// that compares the work done better than the wall clock.
-template <typename F> void add(const std::string& name, F body) {
-    benchmark::RegisterBenchmark(name.c_str(),
-                                 [body](benchmark::State& s) {
-                                     const double self = selfCpuMs(), children = childCpuMs;
-                                     body(s);
-                                     s.counters["cpu_ms"] = benchmark::Counter(
-                                         selfCpuMs() - self + childCpuMs - children,
-                                         benchmark::Counter::kAvgIterations);
-                                 })
-        ->Unit(benchmark::kMillisecond)
-        ->MinTime(1.0)
-        ->UseRealTime();
 }
 
 // The same decode as the helper runs, but in this process: the cost of the helper is the
@@ -169,27 +94,27 @@ void registerAll() {
     for (const auto& [name, format] : {std::pair{std::string("tiff"), decoders::Format::Tiff},
                                        std::pair{std::string("tga"), decoders::Format::Tga}}) {
         const QString path = name == "tiff" ? tiffPath : tgaPath;
-        add("helper/" + name, [path](benchmark::State& s) {
+        addTimed("helper/" + name, [path](benchmark::State& s) {
             for (auto _ : s)
                 previewLoad(path);
         });
-        add("in-process/" + name, [path, format](benchmark::State& s) {
+        addTimed("in-process/" + name, [path, format](benchmark::State& s) {
             for (auto _ : s)
                 inProcessMagick(path, format);
         });
     }
     for (const std::string format : {"jpeg", "png", "bmp", "gif"}) {
         const std::string path = pathOf(format).toStdString();
-        add(("glimra/" + format), [path](benchmark::State& s) {
+        addTimed("glimra/" + format, [path](benchmark::State& s) {
             for (auto _ : s)
                 previewLoad(QString::fromStdString(path));
         });
-        add(("vipsthumbnail/" + format).c_str(), [path, out](benchmark::State& s) {
+        addTimed("vipsthumbnail/" + format, [path, out](benchmark::State& s) {
             for (auto _ : s)
                 if (runQuiet({"vipsthumbnail", "-s", "200", path, "-o", out}) < 0)
                     s.SkipWithError("vipsthumbnail failed");
         });
-        add(("gm/" + format), [path, out](benchmark::State& s) {
+        addTimed("gm/" + format, [path, out](benchmark::State& s) {
             for (auto _ : s)
                 if (runQuiet({"gm", "convert", "-size", "400x400", path, "-thumbnail", "200x200",
                               out}) < 0)
@@ -197,33 +122,16 @@ void registerAll() {
         });
     }
     const std::string jpeg = jpegPath.toStdString();
-    add("djpeg-scale-1/8/jpeg", [jpeg](benchmark::State& s) {
+    addTimed("djpeg-scale-1/8/jpeg", [jpeg](benchmark::State& s) {
         for (auto _ : s)
             if (runQuiet({"djpeg", "-scale", "1/8", jpeg}) < 0)
                 s.SkipWithError("djpeg failed");
     });
-    add("libpng-full/png", [](benchmark::State& s) {
+    addTimed("libpng-full/png", [](benchmark::State& s) {
         for (auto _ : s)
             fullPngDecode(pngPath);
     });
 }
-
-// Keeps each benchmark's time per iteration for the ratio table.
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ms;
-    std::map<std::string, double> cpu;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.iterations > 0) {
-                ms[run.benchmark_name()] = run.GetAdjustedRealTime(); // every unit is ms
-                const auto counter = run.counters.find("cpu_ms");
-                if (counter != run.counters.end())
-                    cpu[run.benchmark_name()] = counter->second.value;
-            }
-    }
-};
 
 long statusKiB(const char* key) {
     QFile status("/proc/self/status");
@@ -259,12 +167,7 @@ int measurePeak(const QString& path, const QString& warmUp) {
 }
 
 void printTable(const char* title, const std::map<std::string, double>& times) {
-    auto get = [&](const std::string& name) {
-        for (const auto& [key, value] : times)
-            if (key.rfind(name, 0) == 0)
-                return value;
-        return std::nan("");
-    };
+    auto get = [&](const std::string& name) { return bench::valueOf(times, name); };
     std::printf("\n%s\n%-6s %10s %14s %10s %10s %12s\n", title, "format", "glimra ms",
                 "vipsthumb ms", "gm ms", "floor ms", "glimra/ref");
     for (const std::string format : {"jpeg", "png", "bmp", "gif"}) {
@@ -284,7 +187,7 @@ void printTable(const char* title, const std::map<std::string, double>& times) {
     }
 }
 
-void printHelperCost(const Recorder& r) {
+void printHelperCost(const bench::Recorder& r) {
     std::printf("\npreview through the decoder helper against the same decode in this process "
                 "(wall clock; target 1.1)\n");
     auto get = [&](const std::string& name) {
@@ -301,7 +204,7 @@ void printHelperCost(const Recorder& r) {
     }
 }
 
-void printSummary(const Recorder& r) {
+void printSummary(const bench::Recorder& r) {
     printHelperCost(r);
     printTable("wall-clock time per preview load (ratio to the floor, else to the fastest peer)",
                r.ms);
@@ -333,7 +236,7 @@ int main(int argc, char** argv) {
     makeFiles();
     registerAll();
     benchmark::Initialize(&argc, argv);
-    Recorder recorder;
+    bench::Recorder recorder;
     benchmark::RunSpecifiedBenchmarks(&recorder);
     printSummary(recorder);
     delete workDir;

@@ -13,6 +13,8 @@
 #include <QLabel>
 
 void TForm1::FileListBox1Change(QObject*) {
+    if (!startFile_.isEmpty() && FileListBox1->Count() > 0)
+        selectStartFile();
     // The status line shows the name as text; the readers get a path that reaches the file
     // even when its name is no valid UTF-8.
     const interfaces::SelectedFile file = selectedFile();
@@ -45,10 +47,18 @@ void TForm1::FileListBox1Change(QObject*) {
     }
 }
 
+void TForm1::selectStartFile() {
+    // Once only: the first rows read are those of the picture's folder.
+    for (int row = 0; row < FileListBox1->Count() && FileListBox1->ItemIndex() < 0; ++row)
+        if (FileListBox1->Item(row) == startFile_)
+            FileListBox1->setItemIndex(row);
+    startFile_.clear();
+}
+
 void TForm1::previewMedia(const interfaces::SelectedFile& file) {
     // The size is read first: a file that cannot be read leaves the player untouched.
     showFileSize(file.path);
-    Gvbox1->setFileName(preview::placeholderFor(file.path, Options.ExecDir));
+    showMediaPictureInPreview(file.path);
     if (FullSizeShown && links_.fullSize) {
         showInFullSize(file);
         links_.fullSize->showWindow();
@@ -58,8 +68,7 @@ void TForm1::previewMedia(const interfaces::SelectedFile& file) {
 
 void TForm1::showInFullSize(const interfaces::SelectedFile& file) {
     if (preview::isMediaFile(file.path))
-        links_.fullSize->showPlaceholder(preview::placeholderFor(file.path, Options.ExecDir),
-                                         file.shown);
+        links_.fullSize->showMediaPicture(file.path, file.shown);
     else
         links_.fullSize->showPicture(
             file.native,
@@ -110,8 +119,9 @@ void TForm1::showPictureInPreview(const QByteArray& nativePath) {
     Gvbox1->setNativeFileName(nativePath);
 }
 
-void TForm1::showPlaceholderInPreview(const QString& placeholder) {
-    Gvbox1->setFileName(placeholder);
+void TForm1::showMediaPictureInPreview(const QString& path) {
+    Gvbox1->setFileNameOr(preview::ownPictureOf(path),
+                          preview::placeholderFor(path, Options.ExecDir));
 }
 
 void TForm1::showStatus(const QString& text) {

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -202,7 +203,14 @@ void TForm1::readLocations() {
 
 void TForm1::enterStartDirectory() {
     // An empty choice leaves the directory list where it started, in LaunchDir.
-    const QString dir = arguments_.isEmpty() ? Options.StartupDir : arguments_.front();
+    QString dir = arguments_.isEmpty() ? Options.StartupDir : arguments_.front();
+    // The desktop offers Glimra for the pictures it reads: a picture opens its folder, and is
+    // selected there once the rows are read.
+    const QFileInfo given(dir);
+    if (!arguments_.isEmpty() && given.isFile()) {
+        dir = given.absolutePath();
+        startFile_ = given.fileName();
+    }
     DirectoryListBox1->setDirectory(dir);
 }
 

@@ -149,7 +149,7 @@ public:
     interfaces::SelectedFile selectedFile() const override;
     void previewSelection() override { FileListBox1Change(nullptr); }
     void showPictureInPreview(const QByteArray& nativePath) override;
-    void showPlaceholderInPreview(const QString& placeholder) override;
+    void showMediaPictureInPreview(const QString& path) override;
     void showStatus(const QString& text) override;
     void showFileSize(const QString& path) override;
     void stopPlaying() override;
@@ -186,6 +186,7 @@ private:
     void buildMenus();
     template <typename F> void onTriggered(QAction* action, F handler);
     void previewMedia(const interfaces::SelectedFile& file);
+    void selectStartFile();
     // Loads the full-size window with the file: a picture described by the preview's status,
     // or a media file's placeholder.
     void showInFullSize(const interfaces::SelectedFile& file);
@@ -198,6 +199,8 @@ private:
     void enterStartDirectory();
 
     QStringList arguments_;
+    // A picture named on the command line: selected once its folder's rows are read.
+    QString startFile_;
     BrowserLinks links_;
     // The row the pictures ahead were last chosen for, and the direction of travel.
     int aheadRow_ = -1;

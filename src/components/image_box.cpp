@@ -12,6 +12,7 @@
 #include <QMovie>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -52,6 +53,16 @@ void TGvbox::clear() {
 QSize TGvbox::decodeHint() const {
     // The preview needs only enough pixels to fill its box.
     return mode_ == Mode::Preview ? size() : QSize();
+}
+
+bool TGvbox::setFileNameOr(const QString& path, const QString& fallback) {
+    if (!path.isEmpty()) {
+        setFileName(path);
+        if (bmpw() > 0)
+            return false;
+    }
+    setFileName(fallback);
+    return true;
 }
 
 void TGvbox::setFileName(const QString& path) {
@@ -282,21 +293,28 @@ void TGvbox::paintPreview(QPainter& painter) {
 
 void TGvbox::paintZoomed(QPainter& painter, const QRect& exposed) {
     const QImage& image = shown_.image;
-    const QSize zoomed = components::zoomedSize(image.size(), zoom_);
-    if (zoom_ < 1.0f) {
+    // The pixels may be fewer than the picture has (a camera RAW shows the smaller preview the
+    // camera embedded): they are drawn at the picture's size.
+    const QSize full(bmpw(), bmph());
+    const bool ownPixels = full.isEmpty() || image.size() == full;
+    const QSize zoomed = components::zoomedSize(ownPixels ? image.size() : full, zoom_);
+    const double sx = ownPixels ? zoom_ : double(zoomed.width()) / image.width();
+    const double sy = ownPixels ? zoom_ : double(zoomed.height()) / image.height();
+    if (sx < 1.0 && sy < 1.0) {
         // Shrunk once, smoothly; the result is smaller than the picture itself.
         if (shrunk_.size() != zoomed)
             shrunk_ = image.scaled(zoomed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         painter.drawImage(exposed.topLeft(), shrunk_, exposed);
         return;
     }
-    // Enlarged pixel by pixel, and only the part that is exposed.
-    const QRect source = components::sourceRectFor(exposed, zoom_, image.size());
+    // Enlarged, and only the part that is exposed: pixel by pixel when the picture's own
+    // pixels are zoomed, smoothly when a smaller preview stands in for them.
+    const QRect source = components::sourceRectFor(exposed, std::min(sx, sy), image.size());
     if (source.isEmpty())
         return;
-    const QRectF target(source.left() * double(zoom_), source.top() * double(zoom_),
-                        source.width() * double(zoom_), source.height() * double(zoom_));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QRectF target(source.left() * sx, source.top() * sy, source.width() * sx,
+                        source.height() * sy);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !ownPixels);
     painter.setClipRect(exposed);
     painter.drawImage(target, image, QRectF(source));
 }

@@ -68,6 +68,9 @@ public:
     static constexpr int kStaleMs = 50;
 
     QString FileName() const { return fileName_; }
+    // Loads path, or fallback when path is empty or gives no picture (a media file's own
+    // picture, else its placeholder); true when the fallback is shown.
+    bool setFileNameOr(const QString& path, const QString& fallback);
     // Loads the file (an empty path empties the box).
     void setFileName(const QString& path);
     // The same for a path in the file system's own bytes (exact for names that are no valid

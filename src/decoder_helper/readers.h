@@ -15,6 +15,10 @@ namespace decoder_helper {
 // name at start-up (configuration, plugins) is read here.
 void prepareReaders(int& argc, char** argv);
 
+// For the helpers that draw with Qt (metafiles, SVG): an offscreen application object and
+// Qt's font database, both read before the sandbox closes (text needs them).
+void startQtDrawing(int& argc, char** argv);
+
 // Decodes one file's bytes. factsOnly: size and bits per pixel, no pixels needed.
 decoders::Picture readInHelper(const QByteArray& bytes, decoders::Format format, QSize hint,
                                bool factsOnly);

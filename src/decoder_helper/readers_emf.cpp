@@ -4,22 +4,13 @@
 #include "components/decoders/emf_reader.h"
 #include "decoder_helper/readers.h"
 
-#include <QFont>
-#include <QGuiApplication>
-#include <cstdlib>
-#include <memory>
-
 namespace decoder_helper {
 
 using decoders::Format;
 using decoders::Picture;
 
 void prepareReaders(int& argc, char** argv) {
-    // Text in a metafile needs Qt's font database, which needs an application object.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static std::unique_ptr<QGuiApplication> app;
-    app = std::make_unique<QGuiApplication>(argc, argv);
-    QFont().exactMatch(); // the font database is read now, not inside the sandbox
+    startQtDrawing(argc, argv); // text in a metafile
 }
 
 Picture readInHelper(const QByteArray& bytes, Format format, QSize hint, bool factsOnly) {

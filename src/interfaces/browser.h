@@ -38,7 +38,8 @@ public:
 
     // The preview pane: the picture box, the status line and the file-size line.
     virtual void showPictureInPreview(const QByteArray& nativePath) = 0;
-    virtual void showPlaceholderInPreview(const QString& placeholder) = 0;
+    // A media file's own picture where it has one, else its placeholder.
+    virtual void showMediaPictureInPreview(const QString& path) = 0;
     virtual void showStatus(const QString& text) = 0;
     // Raises an input/output error when the file cannot be read; the line keeps its text then.
     virtual void showFileSize(const QString& path) = 0;

@@ -1,5 +1,6 @@
 #include "preview/preview_text.h"
 
+#include "components/decoders/file_types.h"
 #include "platform/errors.h"
 
 #include <QFile>
@@ -20,8 +21,8 @@ QString upperExtension(const QString& path) {
 }
 
 bool isMediaFile(const QString& path) {
-    const QString ext = upperExtension(path);
-    return ext == u".WAV" || ext == u".MID" || ext == u".RMI" || ext == u".AVI";
+    const std::optional<decoders::FileType> type = decoders::fileTypeOf(path);
+    return type && decoders::isPlayed(type->kind);
 }
 
 QString imageStatusLine(const QString& path, int bmpw, int bmph, int bmpc) {
@@ -54,12 +55,23 @@ QString fileSizeLine(qint64 bytes, const QLocale& locale) {
 }
 
 QString placeholderFor(const QString& path, const QString& execDir) {
-    const QString ext = upperExtension(path);
-    if (ext == u".WAV")
+    const std::optional<decoders::FileType> type = decoders::fileTypeOf(path);
+    switch (type ? type->kind : decoders::FileKind::Midi) {
+    case decoders::FileKind::Sound:
         return execDir + QStringLiteral("/Wave.bmp");
-    if (ext == u".AVI")
+    case decoders::FileKind::Video:
         return execDir + QStringLiteral("/Avi.bmp");
-    return execDir + QStringLiteral("/Midi.bmp");
+    default:
+        return execDir + QStringLiteral("/Midi.bmp");
+    }
+}
+
+QString ownPictureOf(const QString& path) {
+    const std::optional<decoders::FileType> type = decoders::fileTypeOf(path);
+    const bool mayCarry =
+        type && type->added &&
+        (type->kind == decoders::FileKind::Sound || type->kind == decoders::FileKind::Video);
+    return mayCarry ? path : QString();
 }
 
 qint64 fileLength(const QString& path) {

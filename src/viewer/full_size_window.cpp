@@ -165,10 +165,12 @@ void TForm2::showPicture(const QByteArray& nativePath, const QString& status) {
     Panel1->setText(status);
 }
 
-void TForm2::showPlaceholder(const QString& placeholder, const QString& shown) {
-    Gvbox1->setFileName(placeholder);
+void TForm2::showMediaPicture(const QString& path, const QString& shown) {
+    const QString execDir = browser_ ? browser_->options().ExecDir : QString();
+    const bool placeholder =
+        Gvbox1->setFileNameOr(preview::ownPictureOf(path), preview::placeholderFor(path, execDir));
     Panel1->setText(shown);
-    resetToNaturalSize(true);
+    resetToNaturalSize(placeholder);
 }
 
 void TForm2::step(int delta) {
@@ -195,9 +197,8 @@ void TForm2::step(int delta) {
         return;
     }
     browser_->showFileSize(file.path);
-    const QString placeholder = preview::placeholderFor(file.path, browser_->options().ExecDir);
-    browser_->showPlaceholderInPreview(placeholder);
-    showPlaceholder(placeholder, file.shown);
+    browser_->showMediaPictureInPreview(file.path);
+    showMediaPicture(file.path, file.shown);
     browser_->playMediaFile(file.path, file.shown);
 }
 

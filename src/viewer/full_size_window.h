@@ -66,7 +66,7 @@ public:
 
     // What the browser asks of the window.
     void showPicture(const QByteArray& nativePath, const QString& status) override;
-    void showPlaceholder(const QString& placeholder, const QString& shown) override;
+    void showMediaPicture(const QString& path, const QString& shown) override;
     bool isShown() const override { return isVisible(); }
     void showWindow() override { show(); }
     void raiseWindow() override { raise(); }

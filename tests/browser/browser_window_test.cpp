@@ -9,6 +9,7 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QToolButton>
@@ -113,6 +114,40 @@ TEST_F(Browser, MediaFilesPlayBehindTheirPlaceholder) {
     ASSERT_EQ(Form1->MediaPlayer1->Mode(), mpPlaying);
     select(3);
     EXPECT_NE(Form1->MediaPlayer1->Mode(), mpPlaying);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join("|").toStdString();
+}
+
+TEST_F(Browser, TodaysSoundAndVideoPlayBehindThePictureTheyCarry) {
+    QImage art(30, 20, QImage::Format_RGB32);
+    art.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    art.save(&buffer, "PNG");
+    const QString avi = file("a.avi", test::makeVideo("avi"));
+    const QString bare = file("b.ogg", test::makeSound("ogg"));
+    const QString clip = file("c.webm", test::makeVideo("webm"));
+    const QString song = file("d.MP3", test::makeSound("mp3", png));
+    start();
+    ASSERT_EQ(Form1->FileListBox1->Count(), 4);
+    // An AVI keeps its placeholder though a frame could be taken from it.
+    select(0);
+    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->Options.ExecDir + "/Avi.bmp");
+    EXPECT_EQ(Form1->Panel1->text(), avi + " - Playing");
+    // A sound without cover art shows the sound placeholder.
+    select(1);
+    EXPECT_EQ(Form1->Gvbox1->FileName(), Form1->Options.ExecDir + "/Wave.bmp");
+    EXPECT_EQ(Form1->Panel1->text(), bare + " - Playing");
+    // A video shows its frame, a song its cover; both play.
+    select(2);
+    EXPECT_EQ(Form1->Gvbox1->FileName(), clip);
+    EXPECT_EQ(Form1->Gvbox1->bmpw(), 64);
+    EXPECT_EQ(Form1->Panel1->text(), clip + " - Playing");
+    select(3);
+    EXPECT_EQ(Form1->Gvbox1->FileName(), song);
+    EXPECT_EQ(QSize(Form1->Gvbox1->bmpw(), Form1->Gvbox1->bmph()), QSize(30, 20));
+    EXPECT_EQ(Form1->Panel1->text(), song + " - Playing");
+    EXPECT_TRUE(waitFor([] { return Form1->Panel1->text().endsWith(" - Stopped"); }));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join("|").toStdString();
 }
 

@@ -79,4 +79,11 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFile,
                                            "pcx", "pic", "png", "ras", "rle", "tga", "tif"),
                          [](const auto& info) { return std::string(info.param); });
 
+INSTANTIATE_TEST_SUITE_P(TodaysFixtures, DamagedFile,
+                         ::testing::Values("jpeg", "jpe", "jfif", "tiff", "webp", "avif", "heic",
+                                           "heif", "jxl", "svg", "svgz", "ico", "pnm", "pbm", "pgm",
+                                           "ppm", "dng", "cr2", "cr3", "nef", "nrw", "arw", "orf",
+                                           "rw2", "raf", "pef", "srw"),
+                         [](const auto& info) { return std::string(info.param); });
+
 } // namespace

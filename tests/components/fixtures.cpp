@@ -1,5 +1,7 @@
 #include "fixtures.h"
 
+#include "todays_fixtures.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QProcess>
@@ -10,23 +12,6 @@
 namespace fixtures {
 
 namespace {
-
-// Little helpers that append numbers in either byte order.
-struct Bytes {
-    QByteArray data;
-    Bytes& u8(int v) {
-        data.append(char(v & 0xFF));
-        return *this;
-    }
-    Bytes& le16(int v) { return u8(v).u8(v >> 8); }
-    Bytes& be16(int v) { return u8(v >> 8).u8(v); }
-    Bytes& le32(std::uint32_t v) { return le16(int(v & 0xFFFF)).le16(int(v >> 16)); }
-    Bytes& be32(std::uint32_t v) { return be16(int(v >> 16)).be16(int(v & 0xFFFF)); }
-    Bytes& raw(const QByteArray& b) {
-        data.append(b);
-        return *this;
-    }
-};
 
 std::uint32_t crc32(const QByteArray& bytes) {
     std::uint32_t crc = 0xFFFFFFFFu;
@@ -381,7 +366,7 @@ QList<Fixture> allFixtures() {
                            QStringList{"-", QString::fromLatin1(format) + ":-"},
                        in);
     };
-    return {
+    QList<Fixture> list = {
         {"jpg", "gm convert", gm(ppm, "jpg"), w, h, 24},
         {"gif", "gm convert", gm(fourPpm, "gif"), w, h, 2},
         {"bmp", "ppmtobmp", runTool("ppmtobmp", {}, ppm), w, h, 24},
@@ -406,6 +391,7 @@ QList<Fixture> allFixtures() {
         {"tga", "pamtotga", runTool("pamtotga", {}, ppm), w, h, 24},
         {"tif", "pnmtotiff", runTool("pnmtotiff", {}, ppm), w, h, 24},
     };
+    return list + todaysPictureFixtures();
 }
 
 const QMap<QString, Fixture>& fixtureByExtension() {

@@ -7,8 +7,26 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <cstdint>
 
 namespace fixtures {
+
+// Little helpers that append numbers in either byte order.
+struct Bytes {
+    QByteArray data;
+    Bytes& u8(int v) {
+        data.append(char(v & 0xFF));
+        return *this;
+    }
+    Bytes& le16(int v) { return u8(v).u8(v >> 8); }
+    Bytes& be16(int v) { return u8(v >> 8).u8(v); }
+    Bytes& le32(std::uint32_t v) { return le16(int(v & 0xFFFF)).le16(int(v >> 16)); }
+    Bytes& be32(std::uint32_t v) { return be16(int(v >> 16)).be16(int(v & 0xFFFF)); }
+    Bytes& raw(const QByteArray& b) {
+        data.append(b);
+        return *this;
+    }
+};
 
 // The picture most fixtures hold: 24 x 16, many colours (a gradient).
 constexpr int kWidth = 24;
@@ -40,7 +58,7 @@ struct Fixture {
     int bitsPerPixel;
 };
 
-// One fixture per extension of the graphic mask.
+// One fixture per extension of the graphic mask, the original ones and today's.
 QList<Fixture> allFixtures();
 // The same fixtures by extension, made once per test program.
 const QMap<QString, Fixture>& fixtureByExtension();

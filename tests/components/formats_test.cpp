@@ -48,6 +48,13 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, EveryExtension,
                                            "pcx", "pic", "png", "ras", "rle", "tga", "tif"),
                          [](const auto& info) { return std::string(info.param); });
 
+INSTANTIATE_TEST_SUITE_P(TodaysFixtures, EveryExtension,
+                         ::testing::Values("jpeg", "jpe", "jfif", "tiff", "webp", "avif", "heic",
+                                           "heif", "jxl", "svg", "svgz", "ico", "pnm", "pbm", "pgm",
+                                           "ppm", "dng", "cr2", "cr3", "nef", "nrw", "arw", "orf",
+                                           "rw2", "raf", "pef", "srw"),
+                         [](const auto& info) { return std::string(info.param); });
+
 // The colour of the byte-built fixtures' pixel, given the palette the file holds.
 template <typename Palette>
 void expectPattern(const QImage& image, int colours, const Palette& palette) {

@@ -17,7 +17,7 @@ done
 
 # The decoder helpers go to libexec/glimra, where the installed program looks first, with the
 # font map the metafile helper needs.
-for helper in glimra-decoder glimra-decoder-emf; do
+for helper in glimra-decoder glimra-decoder-emf glimra-decoder-modern; do
     [ -x "$prefix/libexec/glimra/$helper" ] || fail "no $helper in $prefix/libexec/glimra"
 done
 [ -s "$data/graphicsmagick/type.mgk" ] || fail "no font map in $data/graphicsmagick"
@@ -26,6 +26,10 @@ entry="$prefix/share/applications/glimra.desktop"
 desktop-file-validate "$entry" || fail "desktop-file-validate refuses $entry"
 grep -q '^Exec=glimra %[fFuU]$' "$entry" || fail "the desktop entry cannot hand Glimra a folder"
 grep -q '^MimeType=.*inode/directory;' "$entry" || fail "the desktop entry opens no folders"
+# It offers itself for the picture types it reads, today's included.
+for type in image/jpeg image/webp image/avif image/heic image/jxl image/svg+xml image/x-canon-cr2; do
+    grep -q "^MimeType=.*$type;" "$entry" || fail "the desktop entry does not offer $type"
+done
 for size in 16 22 24 32 48 64 128 256; do
     icon="$prefix/share/icons/hicolor/${size}x${size}/apps/glimra.png"
     [ "$(identify -format '%wx%h' "$icon" 2>/dev/null)" = "${size}x${size}" ] ||

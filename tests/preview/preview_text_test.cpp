@@ -66,6 +66,22 @@ TEST(FileKind, ByTheUpperCasedLastExtension) {
     EXPECT_EQ(placeholderFor("/x/a.rmi", "/d"), "/d/Midi.bmp");
 }
 
+TEST(FileKind, TodaysSoundAndVideoArePlayedBehindTheirKindsPlaceholder) {
+    for (const char* sound : {"a.mp3", "a.OGG", "a.oga", "a.opus", "a.Flac", "a.m4a", "a.aac",
+                              "a.wma", "a.aif", "a.AIFF"}) {
+        EXPECT_TRUE(isMediaFile(QString("/x/") + sound)) << sound;
+        EXPECT_EQ(placeholderFor(QString("/x/") + sound, "/d"), "/d/Wave.bmp") << sound;
+    }
+    for (const char* video :
+         {"a.mp4", "a.m4v", "a.MKV", "a.webm", "a.mov", "a.mpg", "a.mpeg", "a.ogv", "a.wmv"}) {
+        EXPECT_TRUE(isMediaFile(QString("/x/") + video)) << video;
+        EXPECT_EQ(placeholderFor(QString("/x/") + video, "/d"), "/d/Avi.bmp") << video;
+    }
+    // Today's pictures are pictures; so is an extension no table row names.
+    for (const char* picture : {"a.webp", "a.HEIC", "a.jxl", "a.svgz", "a.cr3", "a.mp3x", "a.m4"})
+        EXPECT_FALSE(isMediaFile(QString("/x/") + picture)) << picture;
+}
+
 TEST(FileLength, ReadsReadOnlyFilesAndReportsMissingOnes) {
     QTemporaryDir dir;
     const QString file = dir.filePath("ro.bmp");

@@ -3,7 +3,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtEndian>
 #include <cmath>
@@ -28,6 +33,17 @@ void appendBe32(QByteArray& bytes, quint32 value) {
     char raw[4];
     qToBigEndian(value, raw);
     bytes.append(raw, 4);
+}
+
+void runFfmpeg(const QStringList& args) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), args);
+    ffmpeg.waitForFinished(30000);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -104,6 +120,74 @@ void writeAvi(const QString& path) {
     gst_object_unref(pipeline);
     if (!ended)
         throw std::runtime_error("the AVI pipeline did not finish");
+}
+
+QByteArray makeSound(const QString& extension, const QByteArray& cover) {
+    QStringList args{"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=0.5"};
+    const QString ext = extension.toLower();
+    QTemporaryDir dir;
+    if (!cover.isEmpty()) {
+        const QString coverPath = dir.filePath("cover.png");
+        QFile file(coverPath);
+        file.open(QIODevice::WriteOnly);
+        file.write(cover);
+        file.close();
+        if (ext == "opus" || ext == "ogg" || ext == "oga") {
+            // Ogg files carry their picture as a FLAC picture block in a comment.
+            const QImage image = QImage::fromData(cover);
+            QByteArray block;
+            for (const quint32 v : {3u, 9u})
+                appendBe32(block, v);
+            block.append("image/png");
+            for (const quint32 v : {0u, quint32(image.width()), quint32(image.height()), 24u, 0u,
+                                    quint32(cover.size())})
+                appendBe32(block, v);
+            block.append(cover);
+            args += {"-metadata:s:a:0", "METADATA_BLOCK_PICTURE=" + block.toBase64()};
+        } else {
+            args += {"-i",   coverPath,          "-map",        "0", "-map", "1", "-c:v",
+                     "copy", "-disposition:v:0", "attached_pic"};
+        }
+    }
+    static const QMap<QString, QStringList> codecs = {
+        {"mp3", {"-c:a", "libmp3lame"}},
+        {"ogg", {"-c:a", "libvorbis"}},
+        {"oga", {"-c:a", "libvorbis", "-f", "ogg"}},
+        {"opus", {"-c:a", "libopus"}},
+        {"flac", {"-c:a", "flac"}},
+        {"m4a", {"-c:a", "aac"}},
+        {"aac", {"-c:a", "aac", "-f", "adts"}},
+        {"wma", {"-c:a", "wmav2"}},
+        {"aif", {"-c:a", "pcm_s16be", "-f", "aiff"}},
+        {"aiff", {"-c:a", "pcm_s16be"}},
+    };
+    const QString out = dir.filePath("out." + ext);
+    runFfmpeg(args + codecs.value(ext) + QStringList{"-y", out});
+    return readAll(out);
+}
+
+QByteArray makeVideo(const QString& extension) {
+    const QString ext = extension.toLower();
+    static const QMap<QString, QStringList> codecs = {
+        {"mp4", {"-c:v", "mpeg4"}},
+        {"m4v", {"-c:v", "mpeg4", "-f", "mp4"}},
+        {"mkv", {"-c:v", "mpeg4"}},
+        {"webm", {"-c:v", "libvpx"}},
+        {"mov", {"-c:v", "mpeg4"}},
+        {"mpg", {"-c:v", "mpeg1video", "-f", "mpeg"}},
+        {"mpeg", {"-c:v", "mpeg1video", "-f", "mpeg"}},
+        {"ogv", {"-c:v", "libtheora"}},
+        {"wmv", {"-c:v", "wmv2", "-f", "asf"}},
+        {"avi", {"-c:v", "mpeg4"}},
+    };
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out." + ext);
+    runFfmpeg(QStringList{"-v", "error", "-f", "lavfi", "-i",
+                          "color=c=red:s=64x48:r=25:d=0.1,format=yuv420p[a];"
+                          "color=c=blue:s=64x48:r=25:d=1.9,format=yuv420p[b];[a][b]concat=n=2:v=1",
+                          "-g", "1", "-b:v", "500k"} +
+              codecs.value(ext) + QStringList{"-y", out});
+    return readAll(out);
 }
 
 bool isHeldOpen(const QString& path) {

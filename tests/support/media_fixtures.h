@@ -17,6 +17,14 @@ QByteArray rmidBytes(const QByteArray& standardMidiFile);
 // pipeline in this process.
 void writeAvi(const QString& path);
 
+// Sound of the extension's type, half a second of a tone, made by ffmpeg; with cover art when
+// cover (PNG bytes) is given. Empty when ffmpeg cannot make it.
+QByteArray makeSound(const QString& extension, const QByteArray& cover = {});
+
+// Two seconds of 64 x 48 video of the extension's type, made by ffmpeg, every frame a key
+// frame: red for its first tenth of a second, blue after.
+QByteArray makeVideo(const QString& extension);
+
 // Whether this process holds path open (any descriptor in /proc/self/fd points at it).
 bool isHeldOpen(const QString& path);
 

@@ -41,8 +41,8 @@ public:
     void showPictureInPreview(const QByteArray& nativePath) override {
         calls << "box " + name(QFile::decodeName(nativePath));
     }
-    void showPlaceholderInPreview(const QString& placeholder) override {
-        calls << "box " + name(placeholder);
+    void showMediaPictureInPreview(const QString& path) override {
+        calls << "media picture " + name(path);
     }
     void showStatus(const QString& text) override { calls << "status " + text; }
     void showFileSize(const QString& path) override {
@@ -102,7 +102,8 @@ TEST_F(FullSizeAlone, SteppingKeepsTheBrowserInStepWithWhatTheWindowShows) {
     window.NextImage1Click(nullptr);
     // A media file: its size is read before anything changes, then its placeholder shows in
     // both boxes and the browser plays it.
-    EXPECT_EQ(browser.calls, (QStringList{"select 1", "size b.wav", "box Wave.bmp", "play b.wav"}));
+    EXPECT_EQ(browser.calls,
+              (QStringList{"select 1", "size b.wav", "media picture b.wav", "play b.wav"}));
     EXPECT_EQ(window.Gvbox1->FileName(), folder.filePath("Wave.bmp"));
     EXPECT_EQ(window.Panel1->text(), browser.files[1]);
 

@@ -3,6 +3,7 @@
 #include "components/image_box.h"
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
+#include "media_fixtures.h"
 #include "test_env.h"
 #include "viewer/full_size_window.h"
 #include "viewer/nav_bar.h"
@@ -174,6 +175,24 @@ TEST_F(FullSize, SteppingThroughSoundsAndPictures) {
     EXPECT_EQ(Form1->MediaPlayer1->FileName, d);
     EXPECT_EQ(Form1->Panel1->text(), d + " - Playing");
     EXPECT_EQ(Form2->Panel1->text(), d);
+    EXPECT_EQ(Form2->size().width(), Form2->Gvbox1->bmpw());
+    Form1->MediaPlayer1->Close();
+}
+
+TEST_F(FullSize, SteppingOntoAVideoShowsItsFrameSizedLikeAPicture) {
+    const QString a = sound("a.wav", 2000);
+    const QString clip = file("b.mkv", test::makeVideo("mkv"));
+    const QString avi = file("c.avi", test::makeVideo("avi"));
+    start();
+    openOn(0);
+    Form2->NextImage1Click(nullptr);
+    EXPECT_EQ(Form2->Gvbox1->FileName(), clip);
+    EXPECT_EQ(Form1->Gvbox1->FileName(), clip);
+    EXPECT_EQ(QSize(Form2->Gvbox1->bmpw(), Form2->Gvbox1->bmph()), QSize(64, 48));
+    EXPECT_EQ(Form2->Panel1->text(), clip);
+    EXPECT_EQ(Form1->Panel1->text(), clip + " - Playing");
+    Form2->NextImage1Click(nullptr);
+    EXPECT_EQ(Form2->Gvbox1->FileName(), Form1->Options.ExecDir + "/Avi.bmp");
     EXPECT_EQ(Form2->size().width(), Form2->Gvbox1->bmpw());
     Form1->MediaPlayer1->Close();
 }

@@ -5,6 +5,7 @@
 #include "components/decoders/helper_client.h"
 #include "components/decoders/iff_ilbm.h"
 #include "components/decoders/jpeg_reader.h"
+#include "components/decoders/media_still.h"
 #include "components/decoders/msp.h"
 #include "components/decoders/pc_paint.h"
 #include "components/decoders/png_reader.h"
@@ -14,7 +15,9 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -114,6 +117,18 @@ QByteArray readHead(int fd) {
     return head;
 }
 
+// A sound's cover art or a video's frame, read by GStreamer through the descriptor's name.
+Picture readStill(int fd, Format format, const DecodeOptions& options, bool factsOnly) {
+    const auto limit = std::min(
+        kStillTimeLimit, std::chrono::milliseconds(std::int64_t(decodeBudget().seconds * 1000)));
+    Picture p = readMediaStill("/proc/self/fd/" + QByteArray::number(fd),
+                               format == Format::SoundStill ? FileKind::Sound : FileKind::Video,
+                               options.hint, limit);
+    if (factsOnly)
+        p.image = QImage();
+    return p;
+}
+
 Picture decodeOpened(int fd, const QByteArray& name, const DecodeOptions& options, bool factsOnly) {
     struct stat info {};
     if (::fstat(fd, &info) != 0)
@@ -125,6 +140,8 @@ Picture decodeOpened(int fd, const QByteArray& name, const DecodeOptions& option
     const Format format = detectFormat(head, name);
     if (format == Format::Unknown)
         return failure(QStringLiteral("not a picture"));
+    if (format == Format::SoundStill || format == Format::VideoStill)
+        return readStill(fd, format, options, factsOnly);
     const FormatRoute& route = routeOf(format);
     if (route.helper != HelperKind::None && route.inProcessUpToPixels == 0)
         return decodeInHelper(route.helper, fd, format, options, factsOnly);

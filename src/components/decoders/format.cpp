@@ -1,5 +1,9 @@
 #include "components/decoders/format.h"
 
+#include "components/decoders/file_types.h"
+
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace decoders {
@@ -8,6 +12,29 @@ namespace {
 
 bool startsWith(const QByteArray& head, const char* magic, int length, int at = 0) {
     return head.size() >= at + length && std::memcmp(head.constData() + at, magic, length) == 0;
+}
+
+// The ISO base media file brands: HEIF's, AVIF's and Canon's CR3 (read as RAW). A file whose
+// major brand is the generic "mif1" is AVIF when AVIF is among its compatible brands.
+Format byBrand(const QByteArray& h) {
+    const QByteArray major = h.mid(8, 4);
+    if (major == "avif" || major == "avis")
+        return Format::Avif;
+    if (major == "crx ")
+        return Format::Raw;
+    static const char* const heif[] = {"heic", "heix", "hevc", "hevx",
+                                       "heim", "heis", "mif1", "msf1"};
+    bool isHeif = false;
+    for (const char* brand : heif)
+        isHeif = isHeif || major == brand;
+    if (!isHeif)
+        return Format::Unknown;
+    const qsizetype boxEnd =
+        std::min<qsizetype>(h.size(), (std::uint8_t(h[2]) << 8) | std::uint8_t(h[3]));
+    for (qsizetype at = 16; at + 4 <= boxEnd; at += 4)
+        if (h.mid(at, 4) == "avif")
+            return Format::Avif;
+    return Format::Heif;
 }
 
 Format bySignature(const QByteArray& h) {
@@ -37,6 +64,19 @@ Format bySignature(const QByteArray& h) {
         return Format::SunRaster;
     if (startsWith(h, "\x52\xCC", 2))
         return Format::UtahRle;
+    if (startsWith(h, "RIFF", 4) && startsWith(h, "WEBP", 4, 8))
+        return Format::WebP;
+    if (startsWith(h, "ftyp", 4, 4))
+        return byBrand(h);
+    if (startsWith(h, "\xFF\x0A", 2) || startsWith(h, "\0\0\0\x0CJXL \r\n\x87\n", 12))
+        return Format::Jxl;
+    if (h.size() >= 3 && h[0] == 'P' && h[1] >= '1' && h[1] <= '6' &&
+        (h[2] == ' ' || h[2] == '\t' || h[2] == '\r' || h[2] == '\n'))
+        return Format::Pnm;
+    // Olympus, Panasonic and Fujifilm RAW; the other makers' files are TIFF by signature.
+    if (startsWith(h, "IIRO", 4) || startsWith(h, "IIRS", 4) || startsWith(h, "MMOR", 4) ||
+        startsWith(h, "IIU\0", 4) || startsWith(h, "FUJIFILMCCD-RAW", 15))
+        return Format::Raw;
     return Format::Unknown;
 }
 
@@ -54,11 +94,28 @@ Format byExtension(const QByteArray& ext) {
         {"iff", Format::Ilbm},   {"lbm", Format::Ilbm},      {"mac", Format::MacPaint},
         {"msp", Format::Msp},    {"pcx", Format::Pcx},       {"pic", Format::Pict},
         {"pict", Format::Pict},  {"ras", Format::SunRaster}, {"sun", Format::SunRaster},
-        {"tga", Format::Tga},
+        {"tga", Format::Tga},    {"jfif", Format::Jpeg},     {"webp", Format::WebP},
+        {"ico", Format::Ico},    {"pnm", Format::Pnm},       {"pbm", Format::Pnm},
+        {"pgm", Format::Pnm},    {"ppm", Format::Pnm},       {"heic", Format::Heif},
+        {"heif", Format::Heif},  {"avif", Format::Avif},     {"jxl", Format::Jxl},
+        {"svg", Format::Svg},    {"svgz", Format::Svg},      {"dng", Format::Raw},
+        {"cr2", Format::Raw},    {"cr3", Format::Raw},       {"nef", Format::Raw},
+        {"nrw", Format::Raw},    {"arw", Format::Raw},       {"orf", Format::Raw},
+        {"rw2", Format::Raw},    {"raf", Format::Raw},       {"pef", Format::Raw},
+        {"srw", Format::Raw},
     };
     for (const auto& row : table)
         if (ext == row.ext)
             return row.format;
+    // Sound and video: the picture they may carry.
+    for (const FileType& type : kFileTypes) {
+        if (ext != type.extension)
+            continue;
+        if (type.kind == FileKind::Sound)
+            return Format::SoundStill;
+        if (type.kind == FileKind::Video)
+            return Format::VideoStill;
+    }
     return Format::Unknown;
 }
 
@@ -72,11 +129,14 @@ QByteArray extensionOf(const QByteArray& name) {
 
 Format detectFormat(const QByteArray& head, const QByteArray& name) {
     const Format signed_ = bySignature(head);
+    const QByteArray ext = extensionOf(name);
+    // Most camera RAW files are TIFF files with the raw data in a sub-picture.
+    if (signed_ == Format::Tiff && byExtension(ext) == Format::Raw)
+        return Format::Raw;
     if (signed_ != Format::Unknown)
         return signed_;
     // ".rle" is both Windows' run-length bitmap (signed "BM") and Utah RLE (signed above); an
     // unsigned ".rle" is neither.
-    const QByteArray ext = extensionOf(name);
     const Format named = byExtension(ext);
     if (named == Format::Bmp && ext == "rle")
         return Format::Unknown;

@@ -242,11 +242,15 @@ Picture HelperProcess::run(int fd, Format format, const DecodeOptions& options, 
 HelperProcess& process(HelperKind kind, bool factsOnly = false) {
     static HelperProcess general(HelperKind::General);
     static HelperProcess emf(HelperKind::Emf);
+    static HelperProcess modern(HelperKind::Modern);
     static HelperProcess generalFacts(HelperKind::General);
     static HelperProcess emfFacts(HelperKind::Emf);
+    static HelperProcess modernFacts(HelperKind::Modern);
     if (factsOnly)
-        return kind == HelperKind::Emf ? emfFacts : generalFacts;
-    return kind == HelperKind::Emf ? emf : general;
+        return kind == HelperKind::Emf      ? emfFacts
+               : kind == HelperKind::Modern ? modernFacts
+                                            : generalFacts;
+    return kind == HelperKind::Emf ? emf : kind == HelperKind::Modern ? modern : general;
 }
 
 } // namespace

@@ -1,8 +1,7 @@
 #include "components/decoders/jpeg_reader.h"
 
-#include "components/decoders/bytes.h"
+#include "components/decoders/tiff_tags.h"
 
-#include <QTransform>
 #include <algorithm>
 #include <climits>
 #include <csetjmp>
@@ -178,54 +177,6 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
 }
 
 } // namespace
-
-int exifOrientation(const QByteArray& app1) {
-    if (!app1.startsWith(QByteArray("Exif\0\0", 6)))
-        return 1;
-    const QByteArray tiff = app1.mid(6);
-    ByteReader r(tiff);
-    const std::uint16_t order = r.u16be();
-    const bool little = order == 0x4949;
-    if (!little && order != 0x4D4D)
-        return 1;
-    auto u16 = [&] { return little ? r.u16le() : r.u16be(); };
-    auto u32 = [&] { return little ? r.u32le() : r.u32be(); };
-    if (u16() != 42)
-        return 1;
-    r.seek(qsizetype(u32()));
-    const int entries = u16();
-    for (int i = 0; i < entries && !r.failed(); ++i) {
-        const std::uint16_t tag = u16();
-        const std::uint16_t type = u16();
-        u32();
-        const std::uint16_t value = u16();
-        u16();
-        if (tag == 0x0112 && type == 3)
-            return (value >= 1 && value <= 8 && !r.failed()) ? value : 1;
-    }
-    return 1;
-}
-
-QImage applyOrientation(const QImage& image, int orientation) {
-    switch (orientation) {
-    case 2:
-        return image.mirrored(true, false);
-    case 3:
-        return image.transformed(QTransform().rotate(180));
-    case 4:
-        return image.mirrored(false, true);
-    case 5:
-        return image.transformed(QTransform().rotate(90)).mirrored(true, false);
-    case 6:
-        return image.transformed(QTransform().rotate(90));
-    case 7:
-        return image.transformed(QTransform().rotate(270)).mirrored(true, false);
-    case 8:
-        return image.transformed(QTransform().rotate(270));
-    default:
-        return image;
-    }
-}
 
 Picture readJpeg(std::FILE* file, const DecodeOptions& options, bool factsOnly,
                  std::int64_t* coefficientBytes) {

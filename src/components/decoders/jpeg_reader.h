@@ -27,10 +27,4 @@ constexpr double kMaxScanPixels = 4e9;
 Picture readJpeg(std::FILE* file, const DecodeOptions& options, bool factsOnly = false,
                  std::int64_t* coefficientBytes = nullptr);
 
-// The EXIF orientation (1 ... 8) found in an APP1 segment's payload ("Exif\0\0" + TIFF), or 1.
-int exifOrientation(const QByteArray& app1);
-
-// The picture turned upright for an EXIF orientation.
-QImage applyOrientation(const QImage& image, int orientation);
-
 } // namespace decoders

@@ -95,4 +95,29 @@ Picture finish(QImage image, int bitsPerPixel, QSize hint, bool animated) {
     return p;
 }
 
+Picture finishReduced(QImage image, QSize fullSize, int bitsPerPixel, QSize hint) {
+    if (image.isNull() || fullSize.isEmpty())
+        return failure(QStringLiteral("no pixels"));
+    Picture p = finish(std::move(image), bitsPerPixel, hint);
+    p.width = fullSize.width();
+    p.height = fullSize.height();
+    return p;
+}
+
+Picture factsOnlyPicture(QSize size, int bitsPerPixel) {
+    Picture p;
+    p.width = size.width();
+    p.height = size.height();
+    p.bitsPerPixel = bitsPerPixel;
+    return p;
+}
+
+QSize fittedSize(QSize picture, QSize hint) {
+    if (hint.isEmpty() || picture.isEmpty() ||
+        (picture.width() <= hint.width() && picture.height() <= hint.height()))
+        return picture;
+    const QSize fitted = picture.scaled(hint, Qt::KeepAspectRatio);
+    return fitted.expandedTo(QSize(1, 1));
+}
+
 } // namespace decoders

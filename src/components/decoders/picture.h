@@ -41,4 +41,15 @@ QImage shrinkByBlocks(const QImage& image, int r);
 // are still much larger than needed.
 Picture finish(QImage image, int bitsPerPixel, QSize hint, bool animated = false);
 
+// The same for pixels a library already decoded at reduced size (or a camera's smaller
+// preview): fullSize is the whole upright picture, which the facts describe.
+Picture finishReduced(QImage image, QSize fullSize, int bitsPerPixel, QSize hint);
+
+// The facts alone (no pixels), for a reader asked only for them.
+Picture factsOnlyPicture(QSize size, int bitsPerPixel);
+
+// The size at which a picture fits the hint box, aspect kept, never enlarged; the picture's own
+// size without a hint.
+QSize fittedSize(QSize picture, QSize hint);
+
 } // namespace decoders

@@ -17,7 +17,7 @@ constexpr FormatRoute kRoutes[] = {
     {Format::Png, HelperKind::None, 0},
     {Format::Gif, HelperKind::General, kQtReaderPixels},
     {Format::Bmp, HelperKind::General, kQtReaderPixels},
-    {Format::Tiff, HelperKind::General, 0},
+    {Format::Tiff, HelperKind::Modern, 0},
     {Format::Wmf, HelperKind::General, 0},
     {Format::Emf, HelperKind::Emf, 0},
     {Format::Wpg, HelperKind::General, 0},
@@ -34,6 +34,19 @@ constexpr FormatRoute kRoutes[] = {
     {Format::SunRaster, HelperKind::General, 0},
     {Format::UtahRle, HelperKind::General, 0},
     {Format::Tga, HelperKind::General, 0},
+    {Format::WebP, HelperKind::Modern, 0},
+    {Format::Ico, HelperKind::Modern, 0},
+    {Format::Pnm, HelperKind::Modern, 0},
+    {Format::Heif, HelperKind::Modern, 0},
+    {Format::Avif, HelperKind::Modern, 0},
+    {Format::Jxl, HelperKind::Modern, 0},
+    {Format::Svg, HelperKind::Modern, 0},
+    {Format::Raw, HelperKind::Modern, 0},
+    // Sound and video give their pictures through GStreamer in the program, in a pipeline with
+    // a time limit of its own (see media_still.h): the player opens the same file in the
+    // program anyway.
+    {Format::SoundStill, HelperKind::None, 0},
+    {Format::VideoStill, HelperKind::None, 0},
 };
 
 } // namespace
@@ -51,6 +64,8 @@ const char* helperProgramName(HelperKind kind) {
         return "glimra-decoder";
     case HelperKind::Emf:
         return "glimra-decoder-emf";
+    case HelperKind::Modern:
+        return "glimra-decoder-modern";
     default:
         return "";
     }

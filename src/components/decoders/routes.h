@@ -11,7 +11,8 @@
 //  3. write the reader (bytes, format, hint -> Picture, see picture.h) and call it from the
 //     helper's reader switch (src/decoder_helper/readers_*.cpp), linking its library to that
 //     helper only;
-//  4. give it a fixture in tests/components/fixtures.cpp and a fuzz target in fuzz/.
+//  4. give it a fixture in tests/components/fixtures.cpp (today's formats:
+//     tests/components/todays_fixtures.cpp) and a fuzz target in fuzz/.
 // The helper reads the file from the descriptor it is handed, decodes within the budget it is
 // sent, and returns facts and pixels; the program never links the library.
 #pragma once
@@ -28,6 +29,10 @@ enum class HelperKind {
     None,    // decoded in the program
     General, // glimra-decoder: GraphicsMagick (and libwmf), our own decoders of old formats
     Emf,     // glimra-decoder-emf: libemf2svg drawn by Qt SVG
+    // glimra-decoder-modern: today's formats (libwebp, libheif, libavif, libjxl, LibRaw, Qt SVG
+    // and Qt's TIFF, icon and netpbm readers). Apart from GraphicsMagick, whose libtiff error
+    // handlers and Qt's TIFF reader's would call each other in one process.
+    Modern,
 };
 
 struct FormatRoute {
