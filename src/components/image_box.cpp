@@ -295,7 +295,7 @@ void TGvbox::paintZoomed(QPainter& painter, const QRect& exposed) {
     const QImage& image = shown_.image;
     // The pixels may be fewer than the picture has (a camera RAW shows the smaller preview the
     // camera embedded): they are drawn at the picture's size.
-    const QSize full(bmpw(), bmph());
+    const QSize full(shown_.width, shown_.height); // the previous picture's while it stays
     const bool ownPixels = full.isEmpty() || image.size() == full;
     const QSize zoomed = components::zoomedSize(ownPixels ? image.size() : full, zoom_);
     const double sx = ownPixels ? zoom_ : double(zoomed.width()) / image.width();
