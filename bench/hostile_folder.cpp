@@ -1,10 +1,13 @@
 // The hostile folder: small files that claim huge pictures, one per format, each loaded into a
 // fresh copy of this program by the image box (FileName set, as the browser does) in preview
-// and in full-size mode. Prints per file and mode the time, the peak memory of the program
-// above its idle state, and (where decoding runs in the helper process) the helper's peak.
+// and in full-size mode. Prints per file and mode the time until the pixels are shown, the peak
+// memory of the program above its idle state, (where decoding runs in the helper process) the
+// helper's peak, the processor time of the program and the helper together (steadier than the
+// time on a loaded machine), and the time until the facts (size and bits per pixel) were known.
 // Targets: every file under 100 KB refused or decoded in under 1 s and under 300 MB above idle
 // in preview mode; no file takes the program above the decode budget in full-size mode.
 // Not a timed test: run by scripts/bench, which also builds it against older trees to compare.
+#include "byte_builder.h"
 #include "components/image_box.h"
 
 #if __has_include("components/decoders/helper_client.h")
@@ -31,41 +34,9 @@ namespace {
 constexpr int kSide = 20000;
 constexpr int kChildTimeoutMs = 40000;
 
-struct Bytes {
-    QByteArray data;
-    Bytes& u8(int v) {
-        data.append(char(v & 0xFF));
-        return *this;
-    }
-    Bytes& le16(int v) { return u8(v).u8(v >> 8); }
-    Bytes& be16(int v) { return u8(v >> 8).u8(v); }
-    Bytes& le32(std::uint32_t v) { return le16(int(v & 0xFFFF)).le16(int(v >> 16)); }
-    Bytes& be32(std::uint32_t v) { return be16(int(v >> 16)).be16(int(v & 0xFFFF)); }
-    Bytes& raw(const QByteArray& b) {
-        data.append(b);
-        return *this;
-    }
-};
-
-QByteArray zlib(const QByteArray& raw) {
-    return qCompress(raw, 9).mid(4); // Qt's length prefix dropped
-}
-
-std::uint32_t crc32(const QByteArray& bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const char c : bytes) {
-        crc ^= std::uint8_t(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-QByteArray pngChunk(const QByteArray& type, const QByteArray& body) {
-    Bytes c;
-    c.be32(std::uint32_t(body.size())).raw(type).raw(body).be32(crc32(type + body));
-    return c.data;
-}
+using test::Bytes;
+using test::pngChunk;
+using test::zlib;
 
 QByteArray wmf() {
     Bytes placeable;
@@ -96,31 +67,7 @@ QByteArray pict() {
 }
 
 QByteArray tiff() {
-    // One-bit, deflate, one strip of all-white rows.
-    const QByteArray strip = zlib(QByteArray(qsizetype(kSide / 8) * kSide, '\0'));
-    Bytes t;
-    t.raw("II").le16(42).le32(8);
-    const int entries = 9;
-    const std::uint32_t dataAt = 8 + 2 + entries * 12 + 4;
-    t.le16(entries);
-    auto tag = [&](int id, int type, std::uint32_t value) {
-        t.le16(id).le16(type).le32(1);
-        if (type == 3)
-            t.le16(int(value)).le16(0);
-        else
-            t.le32(value);
-    };
-    tag(256, 4, kSide);
-    tag(257, 4, kSide);
-    tag(258, 3, 1);
-    tag(259, 3, 8); // deflate
-    tag(262, 3, 0); // white is zero
-    tag(273, 4, dataAt);
-    tag(277, 3, 1);
-    tag(278, 4, kSide);
-    tag(279, 4, std::uint32_t(strip.size()));
-    t.le32(0);
-    return t.data + strip;
+    return test::oneBitDeflateTiff(kSide);
 }
 
 QByteArray progressiveJpeg(const QString& dir) {
@@ -325,33 +272,49 @@ long statusKiB(const QString& file, const char* key) {
     return -1;
 }
 
+// The machine's load averages over 1, 5 and 15 minutes.
+QByteArray loadAverage() {
+    QFile file("/proc/loadavg");
+    if (!file.open(QIODevice::ReadOnly))
+        return "unknown";
+    const QList<QByteArray> v = file.readAll().split(' ');
+    return v.size() >= 3 ? v[0] + " " + v[1] + " " + v[2] : QByteArray("unknown");
+}
+
+// Processor time a process has used, in milliseconds, from /proc/PID/stat (user and system
+// time, the 14th and 15th fields); -1 when it cannot be read.
+double cpuMs(const QString& procDir) {
+    QFile stat(procDir + "/stat");
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    // The command name may hold blanks: the fields are counted after its closing parenthesis.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    const double ticks = fields[11].toDouble() + fields[12].toDouble();
+    return ticks * 1000.0 / double(::sysconf(_SC_CLK_TCK));
+}
+
 void clearPeak(const QString& procDir) {
     QFile clear(procDir + "/clear_refs");
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
 }
 
-// The child's side: warmed up on small pictures (libraries loaded, helper started), then one
-// load measured. Prints: milliseconds, peak KiB above idle, helper peak KiB, width, height.
+// The child's side: warmed up on small pictures (libraries loaded, helpers started), then one
+// file loaded as the browser does: FileName set (the facts, from the header), then the pixels
+// waited for (the background decode). Prints: milliseconds to the pixels, peak KiB above idle,
+// the decoding helper's peak KiB, the width and height shown, milliseconds to the facts, and
+// the processor milliseconds used.
 int measureOne(const QString& path, bool preview, const QString& warmDir) {
-#ifdef GLIMRA_HAS_HELPER
-    // The header-only facts (what a background loader shows first), in the preview's child.
-    double factsMs = -1;
-    if (preview) {
-        decoders::readFacts(QFile::encodeName(warmDir + "/warm.tga"));
-        QElapsedTimer facts;
-        facts.start();
-        decoders::readFacts(QFile::encodeName(path));
-        factsMs = double(facts.nsecsElapsed()) / 1e6;
-    }
-#else
-    const double factsMs = -1;
-#endif
     const TGvbox::Mode mode = preview ? TGvbox::Mode::Preview : TGvbox::Mode::FullSize;
     {
         TGvbox warm(mode);
-        for (const char* name : {"warm.png", "warm.jpg", "warm.tga", "warm.gif"})
+        for (const char* name : {"warm.png", "warm.jpg", "warm.tga", "warm.gif"}) {
             warm.setFileName(warmDir + "/" + name);
+            warm.waitForPixels();
+        }
     }
     QString helperProc;
 #ifdef GLIMRA_HAS_HELPER
@@ -363,21 +326,32 @@ int measureOne(const QString& path, bool preview, const QString& warmDir) {
 #endif
     clearPeak("/proc/self");
     const long idle = statusKiB("/proc/self/status", "VmRSS:");
+    const double programCpu = cpuMs("/proc/self");
+    const double helperCpu = helperProc.isEmpty() ? 0 : cpuMs(helperProc);
     QElapsedTimer timer;
     timer.start();
     TGvbox box(mode);
     box.setFileName(path);
+    const double factsMs = double(timer.nsecsElapsed()) / 1e6;
+    box.waitForPixels();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     const long peak = statusKiB("/proc/self/status", "VmHWM:") - idle;
+    // Processor time of the program and of the helper that decoded (the helper's is lost when
+    // it was killed: then the program's alone, marked negative).
+    double cpu = cpuMs("/proc/self") - programCpu;
     long helperPeak = -1;
 #ifdef GLIMRA_HAS_HELPER
     const pid_t after = decoders::helperPid(decoders::HelperKind::General);
-    if (after > 0 && QStringLiteral("/proc/%1").arg(after) == helperProc)
+    if (after > 0 && QStringLiteral("/proc/%1").arg(after) == helperProc) {
         helperPeak = statusKiB(helperProc + "/status", "VmHWM:");
-    else if (!helperProc.isEmpty() || after != helper)
+        cpu += cpuMs(helperProc) - helperCpu;
+    } else if (!helperProc.isEmpty() || after != helper) {
         helperPeak = -2; // the helper was replaced: killed or crashed on this file
+        cpu = -cpu;
+    }
 #endif
-    std::printf("%.1f %ld %ld %d %d %.1f\n", ms, peak, helperPeak, box.bmpw(), box.bmph(), factsMs);
+    std::printf("%.1f %ld %ld %d %d %.1f %.1f\n", ms, peak, helperPeak, box.bmpw(), box.bmph(),
+                factsMs, cpu);
     return 0;
 }
 
@@ -404,10 +378,10 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     makeWarmFiles(dir.path());
     const QList<HostileFile> files = makeFiles(dir.path());
-    std::printf("hostile folder: each file loaded by a fresh program (%d s limit)\n",
-                kChildTimeoutMs / 1000);
-    std::printf("%-22s %8s %-8s %10s %12s %12s %s\n", "file", "bytes", "mode", "ms", "program MB",
-                "helper MB", "shown as");
+    std::printf("hostile folder: each file loaded by a fresh program (%d s limit), load %s\n",
+                kChildTimeoutMs / 1000, loadAverage().constData());
+    std::printf("%-22s %8s %-8s %10s %10s %12s %12s %-16s %s\n", "file", "bytes", "mode", "ms",
+                "cpu ms", "program MB", "helper MB", "shown as", "facts ms");
     for (const HostileFile& f : files) {
         const QString path = dir.filePath(f.name);
         QFile out(path);
@@ -424,10 +398,10 @@ int main(int argc, char** argv) {
                 child.waitForFinished();
             }
             const QList<QByteArray> v = child.readAllStandardOutput().trimmed().split(' ');
-            if (!finished || v.size() != 6) {
-                std::printf("%-22s %8lld %-8s %10s %12s %12s %s\n", f.name,
+            if (!finished || v.size() != 7) {
+                std::printf("%-22s %8lld %-8s %10s %10s %12s %12s %s\n", f.name,
                             (long long)f.bytes.size(), mode, finished ? "-" : ">limit", "-", "-",
-                            finished ? "program crashed" : "program killed");
+                            "-", finished ? "program crashed" : "program killed");
                 continue;
             }
             const long helperKiB = v[2].toLong();
@@ -437,12 +411,16 @@ int main(int argc, char** argv) {
             const QString shown = v[3] == "0" ? QStringLiteral("unreadable")
                                               : QString::fromLatin1(v[3] + " x " + v[4]);
             const double factsMs = v[5].toDouble();
-            std::printf("%-22s %8lld %-8s %10.1f %12.1f %12s %-16s %s\n", f.name,
-                        (long long)f.bytes.size(), mode, v[0].toDouble(), v[1].toLong() / 1024.0,
-                        qPrintable(helper), qPrintable(shown),
+            const double cpu = v[6].toDouble();
+            const QString cpuText =
+                cpu < 0 ? QString::number(-cpu, 'f', 1) + "+?" : QString::number(cpu, 'f', 1);
+            std::printf("%-22s %8lld %-8s %10.1f %10s %12.1f %12s %-16s %s\n", f.name,
+                        (long long)f.bytes.size(), mode, v[0].toDouble(), qPrintable(cpuText),
+                        v[1].toLong() / 1024.0, qPrintable(helper), qPrintable(shown),
                         factsMs < 0 ? "" : qPrintable(QString::number(factsMs, 'f', 1)));
             std::fflush(stdout);
         }
     }
+    std::printf("load at the end: %s\n", loadAverage().constData());
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "components/image_box.h"
 
 #include "components/decoders/magick_reader.h"
+#include "components/decoders/tiff_reader.h"
 #include "support/peer_runs.h"
 #include "support/photo_like.h"
 #include "support/preview_load.h"
@@ -21,6 +22,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <png.h>
 #include <string>
 #include <utility>
@@ -77,12 +79,17 @@ const QString& pathOf(const std::string& format) {
                              : gifPath;
 }
 
-// The same decode as the helper runs, but in this process: the cost of the helper is the
-// difference.
-void inProcessMagick(const QString& path, decoders::Format format) {
+// The same decode as the helper runs (libtiff for TIFF, GraphicsMagick for TGA), but in this
+// process: the cost of the helper is the difference.
+void inProcessAsHelper(const QString& path, decoders::Format format) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
-    const decoders::Picture p = decoders::readWithMagick(file.readAll(), format, QSize(200, 200));
+    const QByteArray bytes = file.readAll();
+    std::optional<decoders::Picture> tiff;
+    if (format == decoders::Format::Tiff)
+        tiff = decoders::readTiff(bytes, QSize(200, 200));
+    const decoders::Picture p =
+        tiff ? *tiff : decoders::readWithMagick(bytes, format, QSize(200, 200));
     QImage canvas(200, 200, QImage::Format_RGB32);
     QPainter painter(&canvas);
     painter.drawImage(QRect(0, 0, 200, 200 * p.height / std::max(1, p.width)), p.image);
@@ -100,7 +107,7 @@ void registerAll() {
         });
         addTimed("in-process/" + name, [path, format](benchmark::State& s) {
             for (auto _ : s)
-                inProcessMagick(path, format);
+                inProcessAsHelper(path, format);
         });
     }
     for (const std::string format : {"jpeg", "png", "bmp", "gif"}) {
@@ -230,6 +237,7 @@ void printSummary(const bench::Recorder& r) {
 } // namespace
 
 int main(int argc, char** argv) {
+    bench::decodeEveryLoad();
     QApplication app(argc, argv);
     if (argc == 4 && std::string(argv[1]) == "--peak")
         return measurePeak(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));

@@ -7,6 +7,7 @@
 #include "components/image_box.h"
 #include "filelists/file_list_box.h"
 #include "support/photo_like.h"
+#include "support/private_desktop.h"
 #include "support/summary.h"
 
 #include <QApplication>
@@ -88,7 +89,7 @@ std::vector<Timing> timings;
 void BM_StepThroughFolder(benchmark::State& state) {
     for (auto _ : state) {
         timings.clear();
-        app::WindowSet windows({pictureDir});
+        app::WindowSet windows({QFile::encodeName(pictureDir)});
         Form1->show();
         TRzFileListBox* list = Form1->FileListBox1;
         QApplication::processEvents();
@@ -101,6 +102,8 @@ void BM_StepThroughFolder(benchmark::State& state) {
             timer.start();
             list->setItemIndex(row);
             Form1->FileListBox1Change(list);
+            // The pixels are decoded in the background: the step ends when they are painted.
+            Form1->Gvbox1->waitForPixels();
             Form1->Gvbox1->repaint();
             timings.push_back({list->Item(row), double(timer.nsecsElapsed()) / 1e6});
             if (Form1->Gvbox1->bmpw() == 0)
@@ -139,10 +142,7 @@ void printSummary() {
 } // namespace
 
 int main(int argc, char** argv) {
-    // The windows read GLIM.INI: a private configuration folder keeps the user's out of it.
-    QTemporaryDir config;
-    ::setenv("XDG_CONFIG_HOME", qPrintable(config.path()), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const bench::PrivateDesktop desktop;
     QApplication app(argc, argv);
     makeFiles();
     benchmark::Initialize(&argc, argv);

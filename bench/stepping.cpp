@@ -15,6 +15,7 @@
 #include "components/picture_loader.h"
 #include "filelists/file_list_box.h"
 #include "support/photo_like.h"
+#include "support/private_desktop.h"
 #include "support/summary.h"
 #include "viewer/full_size_window.h"
 
@@ -114,6 +115,11 @@ public:
         done_ = false;
     }
     bool done() const { return done_; }
+    // Whether a box still waited for its pixels once the key was handled (not decoded ahead).
+    bool waited() const {
+        return std::any_of(boxes_.begin(), boxes_.end(),
+                           [](const TGvbox* box) { return box->pixelsPending(); });
+    }
     double lastKeyToPaint() const { return doneAt_ - keyAt_; }
     double doneAt() const { return doneAt_; }
 
@@ -193,11 +199,19 @@ void runFor(int ms) {
     runUntil([] { return false; }, ms);
 }
 
-void sendKey(QWidget* target, int key) {
+// Whether the boxes waited for their pixels once the last key sent was handled.
+bool waitedAfterKey = false;
+
+void sendKey(QWidget* target, int key, const Watch* watch = nullptr) {
     // Through the event queue, as the window system delivers a key, and through the shortcut
     // map, so that Delete reaches the full-size window's Next Image.
     QMetaObject::invokeMethod(
-        qApp, [target, key] { QTest::keyClick(target, Qt::Key(key)); }, Qt::QueuedConnection);
+        qApp,
+        [target, key, watch] {
+            QTest::keyClick(target, Qt::Key(key));
+            waitedAfterKey = watch && watch->waited();
+        },
+        Qt::QueuedConnection);
 }
 
 using bench::summarise;
@@ -214,26 +228,35 @@ struct Report {
 };
 std::vector<Report> reports;
 
-// One run at a human pace: a key every 400 ms, each step timed from the key to the paint.
-Summary humanPace(QWidget* target, int key, Watch& watch) {
+// One run at a human pace: a key every 400 ms, each step timed from the key to the paint and
+// printed with the file stepped to.
+Summary humanPace(const char* name, QWidget* target, int key, Watch& watch) {
     std::vector<double> ms;
     resetStalls();
+    std::printf("%s, key to paint per step (ms; * not decoded ahead):", name);
+    int misses = 0;
     for (int step = 1; step < kPictures; ++step) {
         watch.keySent();
-        sendKey(target, key);
+        sendKey(target, key, &watch);
         runFor(400);
         if (!watch.done())
             runUntil([&watch] { return watch.done(); }, 5000);
+        const QString file = Form1->FileListBox1->Item(Form1->FileListBox1->ItemIndex());
+        std::printf("%s %s %.1f%s", step % 6 == 1 ? "\n " : ",", qPrintable(file),
+                    watch.done() ? watch.lastKeyToPaint() : -1.0, waitedAfterKey ? "*" : "");
+        misses += waitedAfterKey;
         if (watch.done())
             ms.push_back(watch.lastKeyToPaint());
         else
             std::fprintf(stderr, "step %d: no picture painted\n", step);
     }
+    std::printf("\n  %d of %d steps not decoded ahead\n", misses, kPictures - 1);
     return summarise(ms);
 }
 
 std::unique_ptr<app::WindowSet> openOnFolder() {
-    auto windows = std::make_unique<app::WindowSet>(QStringList{pictureDir});
+    auto windows =
+        std::make_unique<app::WindowSet>(QList<QByteArray>{QFile::encodeName(pictureDir)});
     Form1->show();
     Form1->activateWindow();
     runFor(300);
@@ -248,9 +271,9 @@ void BM_PreviewHumanPace(benchmark::State& state) {
         watch.keySent();
         sendKey(Form1->FileListBox1, Qt::Key_Down); // the first picture, not counted
         runFor(1500);
-        reports.push_back({"preview, a key every 400 ms",
-                           humanPace(Form1->FileListBox1, Qt::Key_Down, watch), longestBusyCpuMs,
-                           -1, cachePeak, "(no figure before)", longestStallMs});
+        const char* name = "preview, a key every 400 ms";
+        reports.push_back({name, humanPace(name, Form1->FileListBox1, Qt::Key_Down, watch),
+                           longestBusyCpuMs, -1, cachePeak, "(no figure before)", longestStallMs});
     }
 }
 BENCHMARK(BM_PreviewHumanPace)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -267,10 +290,10 @@ void BM_FullSizeHumanPace(benchmark::State& state) {
         runFor(2000);
         Watch watch({Form2->Gvbox1, Form1->Gvbox1});
         // Delete is the full-size window's Next Image key.
-        reports.push_back({"full size, a key every 400 ms", humanPace(Form2, Qt::Key_Delete, watch),
-                           longestBusyCpuMs, -1, cachePeak,
-                           "median 97, p90 416, worst 626 (qimgv 45/70/492, geeqie 97/145/213)",
-                           longestStallMs});
+        const char* name = "full size, a key every 400 ms";
+        reports.push_back(
+            {name, humanPace(name, Form2, Qt::Key_Delete, watch), longestBusyCpuMs, -1, cachePeak,
+             "median 97, p90 416, worst 626 (qimgv 45/70/492, geeqie 97/145/213)", longestStallMs});
     }
 }
 BENCHMARK(BM_FullSizeHumanPace)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -400,9 +423,7 @@ void printReports() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir config;
-    ::setenv("XDG_CONFIG_HOME", qPrintable(config.path()), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const bench::PrivateDesktop desktop;
     QApplication app(argc, argv);
     clock_.start();
     if (const QByteArray how = qgetenv("GLIMRA_BENCH_MEMORY"); !how.isEmpty()) {

@@ -1,6 +1,6 @@
 // Fuzz target: the modern decoder helper's entry (the function its service calls for each
-// request), reaching libwebp, libheif, libavif, libjxl, LibRaw, Qt SVG and Qt's TIFF, icon and
-// netpbm readers through it. The first byte picks the format.
+// request), reaching libwebp, libheif, libavif, libjxl, LibRaw, Qt SVG and Qt's icon and netpbm
+// readers through it. The first byte picks the format.
 #include "helper_entry.h"
 
 namespace {
@@ -8,8 +8,8 @@ namespace {
 using decoders::Format;
 
 constexpr Format kFormats[] = {
-    Format::Tiff, Format::Ico, Format::Pnm, Format::WebP, Format::Heif,
-    Format::Avif, Format::Jxl, Format::Svg, Format::Raw,
+    Format::Ico,  Format::Pnm, Format::WebP, Format::Heif,
+    Format::Avif, Format::Jxl, Format::Svg,  Format::Raw,
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "support/peer_runs.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <cmath>
@@ -31,6 +33,27 @@ double selfCpuMs() {
 
 double childCpuMs() {
     return children;
+}
+
+double helperCpuMs() {
+    // Live children from /proc (the decoder helpers stay running between loads), plus every
+    // child already reaped that runQuiet did not count (helpers killed and restarted).
+    double ms = 0;
+    const long ticks = sysconf(_SC_CLK_TCK);
+    const QByteArray self = QByteArray::number(getpid());
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat("/proc/" + pid + "/stat");
+        if (pid.front() < '0' || pid.front() > '9' || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // Fields after the parenthesised command name: state ppid ... utime (14) stime (15).
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 13 && fields[1] == self)
+            ms += (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / double(ticks);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return ms + milliseconds(usage.ru_utime, usage.ru_stime) - children;
 }
 
 long runQuiet(const std::vector<std::string>& argv) {
@@ -70,11 +93,13 @@ double peakOfToolMiB(const std::vector<std::string>& argv) {
 void addTimed(const std::string& name, std::function<void(benchmark::State&)> body) {
     benchmark::RegisterBenchmark(name.c_str(),
                                  [body](benchmark::State& s) {
-                                     const double self = selfCpuMs(), tools = childCpuMs();
+                                     const double self = selfCpuMs(), tools = childCpuMs(),
+                                                  helpers = helperCpuMs();
                                      body(s);
-                                     s.counters["cpu_ms"] = benchmark::Counter(
-                                         selfCpuMs() - self + childCpuMs() - tools,
-                                         benchmark::Counter::kAvgIterations);
+                                     s.counters["cpu_ms"] =
+                                         benchmark::Counter(selfCpuMs() - self + childCpuMs() -
+                                                                tools + helperCpuMs() - helpers,
+                                                            benchmark::Counter::kAvgIterations);
                                  })
         ->Unit(benchmark::kMillisecond)
         ->MinTime(1.0)

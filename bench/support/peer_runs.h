@@ -15,6 +15,9 @@ namespace bench {
 double selfCpuMs();
 // Processor time of the tools runQuiet has waited for so far, in milliseconds.
 double childCpuMs();
+// Processor time of this process's other children so far (the decoder helpers, running or
+// ended), in milliseconds.
+double helperCpuMs();
 
 // Runs a program, its output thrown away; returns the child's peak memory in KiB, or -1 when
 // it could not start or failed.
@@ -25,8 +28,9 @@ long runQuiet(const std::vector<std::string>& argv);
 double peakOfToolMiB(const std::vector<std::string>& argv);
 
 // Registers a benchmark timed in milliseconds over at least a second, which also counts the
-// processor time of this process and of the tools it started ("cpu_ms", per iteration): on a
-// busy machine that compares the work done better than the wall clock.
+// processor time of this process, of the tools it started and of the decoder helpers
+// ("cpu_ms", per iteration): on a busy machine that compares the work done better than the
+// wall clock.
 void addTimed(const std::string& name, std::function<void(benchmark::State&)> body);
 
 // Keeps each benchmark's time per iteration (and its cpu_ms) by name.

@@ -67,6 +67,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 
     ProgramIcon = new QLabel(Panel1);
     ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
+    ProgramIcon->setTextFormat(Qt::PlainText);
     ProgramIcon->setGeometry(8, 8, 32, 32);
     ProgramIcon->setScaledContents(true);
     ProgramIcon->setPixmap(QPixmap(kProgramIcon));

@@ -27,7 +27,7 @@ TPasswordDlg* PasswordDlg = nullptr;
 
 namespace app {
 
-WindowSet::WindowSet(const QStringList& arguments) {
+WindowSet::WindowSet(const QList<QByteArray>& arguments) {
     // The browser's creation touches no other window, so it comes first. Each window is given
     // the windows created before it; the later ones are linked once all exist.
     form1_ = std::make_unique<TForm1>(arguments);
@@ -84,9 +84,12 @@ int run(int argc, char** argv) {
     QApplication::setWindowIcon(programIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("glimra"));
 
-    // 3. The windows, in order. Only the first command-line argument is used.
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    // 3. The windows, in order. Only the first command-line argument is used. The arguments are
+    // taken as their bytes (the toolkit has removed its own options from argv by now): a folder
+    // name that is not valid UTF-8 is reached exactly.
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
     WindowSet windows(arguments);
     QObject::connect(Form1, &TForm1::closed, &application, &QApplication::quit);
     Form1->show();

@@ -18,7 +18,8 @@ extern TPagesDlg* PagesDlg;
 extern TNavBarForm* NavBarForm;
 extern TPasswordDlg* PasswordDlg;
 
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
 #include <memory>
 
 namespace app {
@@ -27,8 +28,8 @@ namespace app {
 // the set clears the globals again. The program makes one; widget tests make their own.
 class WindowSet {
 public:
-    // arguments: the command line after the program name.
-    explicit WindowSet(const QStringList& arguments);
+    // arguments: the command line after the program name, as its bytes.
+    explicit WindowSet(const QList<QByteArray>& arguments);
     ~WindowSet();
     WindowSet(const WindowSet&) = delete;
     WindowSet& operator=(const WindowSet&) = delete;

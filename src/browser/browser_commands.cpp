@@ -37,20 +37,26 @@ void TForm1::BitBtn1Click(QObject*) {
 }
 
 void TForm1::SaveasJPEG1Click(QObject*) {
-    const QString path = FileListBox1->SelectedPath();
-    if (path.isEmpty() || preview::isMediaFile(path))
+    const platform::NativePath path(FileListBox1->SelectedNativePath());
+    if (path.isEmpty() || preview::isMediaFile(path.display()))
         return;
     platform::FileDialogRequest r;
     r.title = browser::kJpegDialogTitle;
     r.filter = browser::kJpegDialogFilter;
     r.defaultSuffix = QStringLiteral("jpg");
-    r.fileName = browser::proposedJpegName(path);
+    r.proposedName = browser::proposedJpegName(path.bytes());
+    r.fileName = platform::displayText(r.proposedName);
+    // The folder shown, where the refresh then lists the new file; the dialog would otherwise
+    // open wherever the last dialog was.
+    r.folder = CurrentDir;
+    r.directory = CurrentDir.display();
     r.overwritePrompt = true;
     r.pathMustExist = true;
-    const QString target = platform::dialogs().saveFileName(this, r);
+    const platform::NativePath target =
+        platform::chosenPath(platform::dialogs().saveFileName(this, r), r);
     if (target.isEmpty())
         return;
-    Gvbox1->setJPGSaveName(target);
+    Gvbox1->setJPGSaveNativeName(target.bytes());
     ApplicationActivate(nullptr);
 }
 
@@ -66,16 +72,25 @@ void TForm1::Gvbox1Click(QObject*) {
 void TForm1::ApplicationActivate(QObject*) {
     MediaPlayer1->Close();
     const int position = FileListBox1->ItemIndex();
+    const QByteArray folder = FileListBox1->NativeDirectory();
+    const QByteArray name = FileListBox1->NativeItem(position);
     DirectoryListBox1->Update();
     FileListBox1->Update();
-    // The position comes back, not the file: past the end no file is selected.
-    FileListBox1->setItemIndex(position < FileListBox1->Count() ? position : -1);
+    // The same file stays selected while it is listed, found by its exact bytes: a file that
+    // appeared or went above it must not move the selection onto another file, which the next
+    // Ctrl+D would delete. Only a file that is gone hands its position to the one that took
+    // it; past the end no file is selected.
+    const int same = FileListBox1->NativeDirectory() == folder
+                         ? FileListBox1->NativeIndexOf(name, position)
+                         : -1;
+    FileListBox1->setItemIndex(same >= 0 ? same : position < FileListBox1->Count() ? position : -1);
     FileListBox1Change(nullptr);
 }
 
 void TForm1::UseCurrentDirasStartup1Click(QObject*) {
-    settings::Settings().writeText(settings::keys::StartupDir, CurrentDir);
-    Options.StartupDir = CurrentDir;
+    // The settings file holds text: a folder name that is no valid UTF-8 is stored as it reads.
+    settings::Settings().writeText(settings::keys::StartupDir, CurrentDir.display());
+    Options.StartupDir = CurrentDir.display();
 }
 
 void TForm1::SaveWindowLocations1Click(QObject*) {
@@ -137,7 +152,7 @@ void TForm1::runFileCommand(options::FileCommand command, const options::FileRul
     MediaPlayer1->Close();
     if (options::runFileCommand(this, command,
                                 platform::NativePath(FileListBox1->SelectedNativePath()),
-                                platform::NativePath::fromText(CurrentFile), rules))
+                                CurrentFile, rules))
         ApplicationActivate(nullptr);
 }
 

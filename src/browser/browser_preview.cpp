@@ -18,7 +18,7 @@ void TForm1::FileListBox1Change(QObject*) {
     // The status line shows the name as text; the readers get a path that reaches the file
     // even when its name is no valid UTF-8.
     const interfaces::SelectedFile file = selectedFile();
-    CurrentFile = file.shown;
+    CurrentFile = platform::NativePath(file.native);
     if (preview::isMediaFile(file.path)) {
         previewMedia(file);
         return;
@@ -50,7 +50,7 @@ void TForm1::FileListBox1Change(QObject*) {
 void TForm1::selectStartFile() {
     // Once only: the first rows read are those of the picture's folder.
     for (int row = 0; row < FileListBox1->Count() && FileListBox1->ItemIndex() < 0; ++row)
-        if (FileListBox1->Item(row) == startFile_)
+        if (FileListBox1->NativeItem(row) == startFile_)
             FileListBox1->setItemIndex(row);
     startFile_.clear();
 }

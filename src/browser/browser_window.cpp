@@ -10,15 +10,16 @@
 #include "filelists/file_list_box.h"
 #include "platform/activation.h"
 #include "platform/error_box.h"
+#include "platform/screen.h"
 #include "platform/version.h"
 #include "platform/window_placement.h"
 #include "preview/preview_text.h"
+#include "preview/status_panel.h"
 #include "settings/settings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,11 +27,14 @@
 #include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <sys/stat.h>
 
 namespace {
 
 QLabel* makeTextPanel(const QString& text, int height, QWidget* parent) {
-    auto* panel = new QLabel(text, parent);
+    // The text stays whole for whoever reads it; a narrow panel draws it shortened in the
+    // middle of the path. File names are shown as they are, never taken for markup.
+    auto* panel = new preview::StatusPanel(text, parent);
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Raised);
     panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -48,7 +52,7 @@ QFrame* makePanel(QWidget* parent) {
 
 } // namespace
 
-TForm1::TForm1(const QStringList& arguments, QWidget* parent)
+TForm1::TForm1(const QList<QByteArray>& arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(arguments) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Glimra v" GLIMRA_VERSION));
@@ -187,13 +191,26 @@ void TForm1::readOptions() {
 void TForm1::readLocations() {
     const settings::Settings ini;
     namespace k = settings::keys;
-    Splitter1->setLeft(ini.readInteger(k::Splitter1Left));
+    const QSize screen = platform::screenSize();
+    // The divider never pushes the window past the screen's width: the rest of the window, at
+    // its least width, keeps its room.
+    const int rest = minimumSizeHint().width() - Splitter1->Left();
+    Splitter1->setLeft(
+        TSplitter::leftWithin(ini.readInteger(k::Splitter1Left), screen.width(), rest));
+    // Left and top are set before the size is read, so a bad width or height keeps them; each
+    // step leaves the window on the screen, also when a bad value ends the reading there.
     const QString left = ini.readText(k::Form1Left);
     const bool centred = left == settings::kCentred;
-    QPoint topLeft;
-    if (!centred)
-        topLeft = {settings::toInteger(left), ini.readInteger(k::Form1Top)};
-    const QSize outer(ini.readInteger(k::Form1Width), ini.readInteger(k::Form1Height));
+    QPoint topLeft = frameGeometry().topLeft();
+    const QSize designed = frameGeometry().size();
+    if (!centred) {
+        topLeft.setX(settings::toInteger(left));
+        platform::moveOuter(this, platform::keepOnScreen(topLeft, designed));
+        topLeft.setY(ini.readInteger(k::Form1Top));
+        platform::moveOuter(this, platform::keepOnScreen(topLeft, designed));
+    }
+    const int width = ini.readInteger(k::Form1Width);
+    const QSize outer = QSize(width, ini.readInteger(k::Form1Height)).boundedTo(screen);
     platform::resizeOuter(this, outer);
     if (centred)
         platform::centreOnScreen(this);
@@ -203,15 +220,22 @@ void TForm1::readLocations() {
 
 void TForm1::enterStartDirectory() {
     // An empty choice leaves the directory list where it started, in LaunchDir.
-    QString dir = arguments_.isEmpty() ? Options.StartupDir : arguments_.front();
-    // The desktop offers Glimra for the pictures it reads: a picture opens its folder, and is
-    // selected there once the rows are read.
-    const QFileInfo given(dir);
-    if (!arguments_.isEmpty() && given.isFile()) {
-        dir = given.absolutePath();
-        startFile_ = given.fileName();
+    if (arguments_.isEmpty()) {
+        DirectoryListBox1->setDirectory(Options.StartupDir);
+        return;
     }
-    DirectoryListBox1->setDirectory(dir);
+    // The argument is taken as its bytes, so a name that is no valid UTF-8 opens too. The
+    // desktop offers Glimra for the pictures it reads: a picture opens its folder, and is
+    // selected there once the rows are read.
+    const platform::NativePath given(arguments_.front());
+    struct stat st {};
+    if (::stat(given.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        const platform::NativePath absolute = given.absolute();
+        startFile_ = absolute.fileName();
+        DirectoryListBox1->setNativeDirectory(absolute.directory().bytes());
+        return;
+    }
+    DirectoryListBox1->setNativeDirectory(given.bytes());
 }
 
 void TForm1::applyOptions(const settings::BrowserOptions& options) {
@@ -232,7 +256,7 @@ void TForm1::applyFileTypeFilter(browser::FilterUse use) {
 }
 
 void TForm1::DirectoryListBox1Change(QObject*) {
-    CurrentDir = DirectoryListBox1->Directory();
+    CurrentDir = platform::NativePath(DirectoryListBox1->NativeDirectory());
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,7 @@
 #include "browser/file_masks.h"
 #include "interfaces/browser.h"
 #include "options/file_operations.h"
+#include "platform/native_path.h"
 #include "settings/browser_options.h"
 
 #include <QMainWindow>
@@ -45,17 +46,19 @@ struct BrowserLinks {
 class TForm1 : public QMainWindow, public interfaces::Browser {
     Q_OBJECT
 public:
-    // arguments: the command line after the program name; only the first is used.
-    explicit TForm1(const QStringList& arguments, QWidget* parent = nullptr);
+    // arguments: the command line after the program name, as its bytes; only the first is used.
+    explicit TForm1(const QList<QByteArray>& arguments, QWidget* parent = nullptr);
     ~TForm1() override;
 
     void setLinks(const BrowserLinks& links) { links_ = links; }
 
     // The options, read from GLIM.INI by creation.
     settings::BrowserOptions Options;
-    // State members.
-    QString CurrentDir;
-    QString CurrentFile;
+    // State members. The folder shown and the file last previewed are their exact bytes: every
+    // command acts on these, and only their display() is shown, since a name that is not valid
+    // UTF-8 reads the same as its lossy twin.
+    platform::NativePath CurrentDir;
+    platform::NativePath CurrentFile;
     bool FullSizeShown = false;
     QString LaunchDir;
 
@@ -163,7 +166,8 @@ public:
     void navigationBarClosed() override;
     const settings::BrowserOptions& options() const override { return Options; }
     void applyOptions(const settings::BrowserOptions& options) override;
-    QString currentDir() const override { return CurrentDir; }
+    // The options dialog shows the folder as text.
+    QString currentDir() const override { return CurrentDir.display(); }
     interfaces::BrowserPlacement placement() const override;
     void restoreDesignedPlacement() override;
 
@@ -198,9 +202,10 @@ private:
     void readLocations();
     void enterStartDirectory();
 
-    QStringList arguments_;
-    // A picture named on the command line: selected once its folder's rows are read.
-    QString startFile_;
+    QList<QByteArray> arguments_;
+    // A picture named on the command line, as its bytes: selected once its folder's rows are
+    // read.
+    QByteArray startFile_;
     BrowserLinks links_;
     // The row the pictures ahead were last chosen for, and the direction of travel.
     int aheadRow_ = -1;

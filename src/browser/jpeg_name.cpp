@@ -2,12 +2,12 @@
 
 namespace browser {
 
-QString proposedJpegName(const QString& path) {
-    QString name = path.mid(path.lastIndexOf(u'/') + 1);
-    const qsizetype dot = name.lastIndexOf(u'.');
+QByteArray proposedJpegName(const QByteArray& path) {
+    QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const qsizetype dot = name.lastIndexOf('.');
     if (dot > 0)
         name.truncate(dot);
-    return name + QStringLiteral(".jpg");
+    return name + ".jpg";
 }
 
 } // namespace browser

@@ -8,6 +8,11 @@ TSplitter::TSplitter(QWidget* left, QWidget* parent) : QWidget(parent), left_(le
     setCursor(Qt::SizeHorCursor);
 }
 
+int TSplitter::leftWithin(int wanted, int screenWidth, int restOfWindow) {
+    const int widest = screenWidth - kFrameAllowance - restOfWindow;
+    return std::clamp(wanted, 0, std::max(widest, 0));
+}
+
 int TSplitter::Left() const {
     return left_->width();
 }

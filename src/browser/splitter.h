@@ -16,6 +16,13 @@ public:
     static constexpr int kWidth = 3;
     static constexpr int kMinSize = 30;
 
+    // A saved divider position that keeps its window within a screen this wide: no further
+    // right than leaves room for the rest of the window at its least width (restOfWindow: all
+    // but the pane the divider sizes) and for the window's frame.
+    static int leftWithin(int wanted, int screenWidth, int restOfWindow);
+    // What a window manager's frame may take of the width, both sides together.
+    static constexpr int kFrameAllowance = 16;
+
 signals:
     void moved(int left);
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -45,14 +46,16 @@ TGvbox::~TGvbox() {
 void TGvbox::clear() {
     movie_.reset();
     movieFile_.reset();
-    shown_ = decoders::Picture();
+    // A large picture takes milliseconds to unmap: the loader lets go of it on its own thread.
+    loader_->discard(std::exchange(shown_, decoders::Picture()).image);
+    loader_->discard(std::exchange(shrunk_, QImage()));
     fitted_ = QPixmap();
-    shrunk_ = QImage();
 }
 
 QSize TGvbox::decodeHint() const {
-    // The preview needs only enough pixels to fill its box.
-    return mode_ == Mode::Preview ? size() : QSize();
+    // The preview needs only enough pixels to fill its box, counted in the screen's own pixels:
+    // on a scaled screen the 200 x 200 box covers more of them, and shows them all.
+    return mode_ == Mode::Preview ? components::devicePixels(size(), devicePixelRatioF()) : QSize();
 }
 
 bool TGvbox::setFileNameOr(const QString& path, const QString& fallback) {
@@ -235,7 +238,7 @@ void TGvbox::setZoom(float zoom) {
     if (!(zoom > 0))
         return;
     zoom_ = zoom;
-    shrunk_ = QImage();
+    loader_->discard(std::exchange(shrunk_, QImage()));
     fitToZoom();
     update();
 }
@@ -248,7 +251,12 @@ void TGvbox::fitToZoom() {
 }
 
 void TGvbox::setJPGSaveName(const QString& path) {
-    jpgSaveName_ = path;
+    setJPGSaveNativeName(QFile::encodeName(path));
+}
+
+void TGvbox::setJPGSaveNativeName(const QByteArray& nativePath) {
+    const platform::NativePath path(nativePath);
+    jpgSaveName_ = path.display();
     waitForPixels();
     QImage full = shown_.image;
     if (!full.isNull() && full.size() != QSize(bmpw(), bmph())) {
@@ -259,7 +267,7 @@ void TGvbox::setJPGSaveName(const QString& path) {
             decoded = loader_->cachedFullSize(*identity_);
         full = decoded ? decoded->image : decoders::decodeFile(nativeName_).image;
     }
-    components::writeJpeg(full, platform::NativePath::fromText(path));
+    components::writeJpeg(full, path);
 }
 
 void TGvbox::Refresh() {
@@ -278,21 +286,29 @@ void TGvbox::paintEvent(QPaintEvent* event) {
 }
 
 void TGvbox::paintPreview(QPainter& painter) {
+    // Placed in logical pixels, drawn in the device's: the shrunk picture has as many pixels
+    // as the screen shows in its place, so it is sharp at any scale.
     const QSize target = components::fitInBox(QSize(shown_.width, shown_.height), size());
     if (target.isEmpty())
         return;
-    if (fitted_.size() != target) {
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    const QSize pixels = components::devicePixels(target, ratio);
+    if (fitted_.size() != pixels || fitted_.devicePixelRatio() != ratio) {
         const QImage& image = shown_.image;
         fitted_ =
-            QPixmap::fromImage(image.size() == target ? image
-                                                      : image.scaled(target, Qt::IgnoreAspectRatio,
+            QPixmap::fromImage(image.size() == pixels ? image
+                                                      : image.scaled(pixels, Qt::IgnoreAspectRatio,
                                                                      Qt::SmoothTransformation));
+        fitted_.setDevicePixelRatio(ratio);
     }
-    painter.drawPixmap((width() - target.width()) / 2, (height() - target.height()) / 2, fitted_);
+    // Centred on whole logical pixels.
+    const QPoint at((width() - target.width()) / 2, (height() - target.height()) / 2);
+    painter.drawPixmap(QRectF(QRect(at, target)), fitted_, QRectF(QPointF(0, 0), QSizeF(pixels)));
 }
 
 void TGvbox::paintZoomed(QPainter& painter, const QRect& exposed) {
     const QImage& image = shown_.image;
+    const qreal ratio = painter.device()->devicePixelRatioF();
     // The pixels may be fewer than the picture has (a camera RAW shows the smaller preview the
     // camera embedded): they are drawn at the picture's size.
     const QSize full(shown_.width, shown_.height); // the previous picture's while it stays
@@ -300,11 +316,23 @@ void TGvbox::paintZoomed(QPainter& painter, const QRect& exposed) {
     const QSize zoomed = components::zoomedSize(ownPixels ? image.size() : full, zoom_);
     const double sx = ownPixels ? zoom_ : double(zoomed.width()) / image.width();
     const double sy = ownPixels ? zoom_ : double(zoomed.height()) / image.height();
-    if (sx < 1.0 && sy < 1.0) {
-        // Shrunk once, smoothly; the result is smaller than the picture itself.
-        if (shrunk_.size() != zoomed)
-            shrunk_ = image.scaled(zoomed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        painter.drawImage(exposed.topLeft(), shrunk_, exposed);
+    if (sx * ratio < 1.0 && sy * ratio < 1.0) {
+        // Shrunk once, smoothly, to the screen's own pixels (more than the logical ones on a
+        // scaled screen); the result is smaller than the picture itself. A 1- or 8-bit picture
+        // is first averaged by whole blocks through its palette, as Qt's smooth scaling would
+        // convert all of it to 32 bits first.
+        const QSize pixels = components::devicePixels(zoomed, ratio);
+        if (shrunk_.size() != pixels) {
+            const int r =
+                image.depth() <= 8 && !pixels.isEmpty()
+                    ? std::min(image.width() / pixels.width(), image.height() / pixels.height())
+                    : 1;
+            shrunk_ = (r >= 2 ? decoders::shrinkByBlocks(image, r) : image)
+                          .scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            shrunk_.setDevicePixelRatio(ratio);
+        }
+        const QRectF from(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio);
+        painter.drawImage(QRectF(exposed), shrunk_, from);
         return;
     }
     // Enlarged, and only the part that is exposed: pixel by pixel when the picture's own

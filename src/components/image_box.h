@@ -87,7 +87,8 @@ public:
     int bmph() const { return facts_.height; }
     int bmpc() const { return facts_.bitsPerPixel; }
 
-    // The size the box decodes for: the preview's own size, or empty for full size.
+    // The size the box decodes for: the preview's own size in the screen's pixels, or empty
+    // for full size.
     QSize decodeHint() const;
     // Whether the pixels of the current file are still on their way.
     bool pixelsPending() const { return pending_.has_value(); }
@@ -101,6 +102,9 @@ public:
     // platform::GlimraError with the system's reason when that fails; an existing file at path
     // is then left untouched.
     void setJPGSaveName(const QString& path);
+    // The same for a path in the file system's own bytes; JPGSaveName then reads as its display
+    // form.
+    void setJPGSaveNativeName(const QByteArray& nativePath);
 
     // Draws the box again.
     void Refresh();

@@ -34,6 +34,13 @@ QSize zoomedSize(QSize picture, double zoom) {
     return QSize(zoomedLength(picture.width(), zoom), zoomedLength(picture.height(), zoom));
 }
 
+QSize devicePixels(QSize logical, double ratio) {
+    if (!(ratio > 0) || logical.isEmpty())
+        return logical;
+    return QSize(int(std::ceil(logical.width() * ratio - 1e-9)),
+                 int(std::ceil(logical.height() * ratio - 1e-9)));
+}
+
 QRect sourceRectFor(const QRect& exposed, double zoom, QSize picture) {
     if (picture.isEmpty() || !(zoom > 0) || exposed.isEmpty())
         return {};

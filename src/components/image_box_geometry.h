@@ -19,6 +19,10 @@ int zoomedLength(int length, double zoom);
 // The picture's size drawn at zoom, each side by zoomedLength.
 QSize zoomedSize(QSize picture, double zoom);
 
+// How many device pixels a logical size covers on a screen of this pixel ratio (a scaled or
+// high-density screen has more than one device pixel to each logical one), rounded up.
+QSize devicePixels(QSize logical, double ratio);
+
 // The picture pixels that cover the widget rectangle exposed when the picture is drawn at
 // zoom (whole pixels, clipped to the picture).
 QRect sourceRectFor(const QRect& exposed, double zoom, QSize picture);

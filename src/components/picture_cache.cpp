@@ -72,12 +72,16 @@ const decoders::Picture* PictureCache::findFullSize(const FileIdentity& file) {
     return find(PictureKey{file, QSize()});
 }
 
+PictureCache::Entries::iterator PictureCache::evict(Entries::iterator at) {
+    bytes_ -= at->bytes;
+    if (!at->picture.image.isNull())
+        evicted_.push_back(std::move(at->picture.image));
+    return entries_.erase(at);
+}
+
 bool PictureCache::insert(const PictureKey& key, decoders::Picture picture) {
-    auto old = locate(key);
-    if (old != entries_.end()) {
-        bytes_ -= old->bytes;
-        entries_.erase(old);
-    }
+    if (auto old = locate(key); old != entries_.end())
+        evict(old);
     const std::int64_t size = pictureBytes(picture);
     if (size > capacity_)
         return false;
@@ -109,8 +113,7 @@ void PictureCache::trim(std::int64_t limit, std::int64_t unwantedLimit, const Pi
             continue;
         }
         unwanted -= at->bytes;
-        bytes_ -= at->bytes;
-        at = entries_.erase(at);
+        at = evict(at);
     }
     // Then wanted ones, when the neighbourhood alone is more than the cap; a picture just stored
     // for it stays.
@@ -119,8 +122,7 @@ void PictureCache::trim(std::int64_t limit, std::int64_t unwantedLimit, const Pi
             ++at;
             continue;
         }
-        bytes_ -= at->bytes;
-        at = entries_.erase(at);
+        at = evict(at);
     }
 }
 

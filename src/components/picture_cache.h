@@ -10,11 +10,13 @@
 
 #include "components/decoders/picture.h"
 
+#include <QImage>
 #include <QSize>
 #include <cstdint>
 #include <list>
 #include <optional>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace components {
@@ -76,6 +78,10 @@ public:
     std::int64_t capacity() const { return capacity_; }
     std::size_t count() const { return entries_.size(); }
 
+    // The pixels of the pictures that left the cache since the last call: no longer counted,
+    // but not yet freed, so that the caller chooses the thread that frees them.
+    std::vector<QImage> takeEvicted() { return std::exchange(evicted_, {}); }
+
 private:
     struct Entry {
         PictureKey key;
@@ -86,6 +92,7 @@ private:
     using Entries = std::list<Entry>;
 
     Entries::iterator locate(const PictureKey& key);
+    Entries::iterator evict(Entries::iterator at);
     void trim(std::int64_t limit, std::int64_t unwantedLimit, const PictureKey* keep);
 
     std::int64_t capacity_;
@@ -93,6 +100,7 @@ private:
     std::int64_t bytes_ = 0;
     Entries entries_;
     std::vector<PictureKey> wanted_;
+    std::vector<QImage> evicted_;
 };
 
 } // namespace components

@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <chrono>
 #include <fcntl.h>
+#include <iterator>
 #include <malloc.h>
 #include <unistd.h>
+#include <utility>
 
 namespace components {
 
@@ -45,7 +47,7 @@ decoders::Picture decodeWithLibrary(int fd, const QByteArray& name,
 
 // Large decode buffers (a progressive JPEG's coefficients, a PNG's rows) are handed back to the
 // system once freed: blocks from 4 MiB up are mapped on their own instead of the allocator
-// raising its threshold and keeping them, and each decode ends by trimming every arena.
+// raising its threshold and keeping them, and every arena is trimmed once the stepping pauses.
 void returnFreedMemoryFromNowOn() {
     static const bool set = [] {
         ::mallopt(M_MMAP_THRESHOLD, 4 << 20);
@@ -128,6 +130,7 @@ PictureLoader::PictureLoader(std::int64_t capacity, int workers)
     returnFreedMemoryFromNowOn();
     for (int i = 0; i < std::max(1, workers); ++i)
         workers_.emplace_back([this] { work(); });
+    disposer_ = std::thread([this] { disposeAll(); });
 }
 
 PictureLoader::~PictureLoader() {
@@ -139,8 +142,10 @@ PictureLoader::~PictureLoader() {
         queue_.clear();
     }
     workToDo_.notify_all();
+    disposalsToDo_.notify_all();
     for (std::thread& t : workers_)
         t.join();
+    disposer_.join();
 }
 
 PictureLoader& PictureLoader::shared() {
@@ -208,6 +213,48 @@ void PictureLoader::setDecoder(Decoder decoder) {
     decoder_ = decoder ? std::move(decoder) : Decoder(decodeWithLibrary);
 }
 
+void PictureLoader::discard(QImage image) {
+    if (image.isNull())
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        disposals_.push_back(std::move(image));
+    }
+    disposalsToDo_.notify_one();
+}
+
+void PictureLoader::disposeEvicted() {
+    std::vector<QImage> evicted = cache_.takeEvicted();
+    if (evicted.empty())
+        return;
+    std::move(evicted.begin(), evicted.end(), std::back_inserter(disposals_));
+    disposalsToDo_.notify_one();
+}
+
+void PictureLoader::disposeAll() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        const auto toDo = [this] { return stopping_ || !disposals_.empty(); };
+        if (trimPending_)
+            disposalsToDo_.wait_until(lock, lastActivity_ + kTrimAfterIdle, toDo);
+        else
+            disposalsToDo_.wait(lock, toDo);
+        std::vector<QImage> images = std::exchange(disposals_, {});
+        lock.unlock();
+        images.clear(); // the unmapping, outside the lock
+        lock.lock();
+        if (stopping_ && disposals_.empty())
+            return;
+        if (trimPending_ && queue_.empty() && running_.empty() &&
+            std::chrono::steady_clock::now() >= lastActivity_ + kTrimAfterIdle) {
+            trimPending_ = false;
+            lock.unlock();
+            ::malloc_trim(0);
+            lock.lock();
+        }
+    }
+}
+
 void PictureLoader::reconcile() {
     struct Want {
         PictureKey key;
@@ -231,11 +278,16 @@ void PictureLoader::reconcile() {
     bool deliverNow = false;
     {
         std::lock_guard lock(mutex_);
+        lastActivity_ = std::chrono::steady_clock::now();
         std::vector<PictureKey> keys;
         keys.reserve(wants.size());
         for (const Want& w : wants)
             keys.push_back(w.key);
         cache_.setWanted(keys);
+        disposeEvicted();
+        std::erase_if(unkept_, [&keys](const PictureKey& k) {
+            return std::find(keys.begin(), keys.end(), k) == keys.end();
+        });
 
         const auto wanted = [&keys](const FileIdentity& file, QSize hint) {
             return std::find(keys.begin(), keys.end(), PictureKey{file, hint}) != keys.end();
@@ -254,6 +306,10 @@ void PictureLoader::reconcile() {
 
         for (const Want& w : wants) {
             if (!decode(w))
+                continue;
+            // A picture too large for the cache is decoded when a box waits for it, never
+            // ahead again and again only to be thrown away.
+            if (!w.owner && std::find(unkept_.begin(), unkept_.end(), w.key) != unkept_.end())
                 continue;
             const bool isReady = std::any_of(ready_.begin(), ready_.end(),
                                              [&w](const auto& r) { return r.first == w.key; });
@@ -316,8 +372,11 @@ void PictureLoader::work() {
         {
             std::lock_guard lock(mutex_);
             std::erase(running_, job);
+            trimPending_ = true;
+            lastActivity_ = std::chrono::steady_clock::now();
         }
         jobDone_.notify_all();
+        disposalsToDo_.notify_one();
     }
 }
 
@@ -360,8 +419,6 @@ void PictureLoader::runJob(Job& job, const Decoder& decoder) {
                                  h.isEmpty() ? decoded : fittedTo(decoded, h));
     decoded = {};
     full.reset();
-    // The decoder's temporary buffers go back to the system, not only to the allocator.
-    ::malloc_trim(0);
     {
         std::lock_guard lock(mutex_);
         if (job.cancel) {
@@ -369,9 +426,11 @@ void PictureLoader::runJob(Job& job, const Decoder& decoder) {
             return;
         }
         for (auto& [key, picture] : results) {
-            cache_.insert(key, picture);
+            if (!cache_.insert(key, picture))
+                unkept_.push_back(key);
             ready_.emplace_back(key, std::move(picture));
         }
+        disposeEvicted();
     }
     QMetaObject::invokeMethod(this, &PictureLoader::deliverReady, Qt::QueuedConnection);
 }
@@ -403,6 +462,7 @@ void PictureLoader::deliverReady() {
             owner->delivered();
             deliver(picture);
         }
+        discard(std::move(picture.image));
     }
 }
 
@@ -425,6 +485,14 @@ std::optional<decoders::Picture> PictureLoader::waitFor(const void* owner, int t
             return found.has_value();
         };
         jobDone_.wait_for(lock, std::chrono::milliseconds(timeoutMs), look);
+        // Handed over here: unless another owner still waits for the same picture, it leaves
+        // the delivery list, or a later request for the file would take it for decoded
+        // and a caller that never runs the event loop would keep it forever.
+        const bool othersWait = std::any_of(owners_.begin(), owners_.end(), [&](const Owner& x) {
+            return x.id != owner && x.key == key && x.waiting();
+        });
+        if (found && !othersWait)
+            std::erase_if(ready_, [&key](const auto& r) { return r.first == key; });
     }
     if (found)
         for (Owner& x : owners_)

@@ -18,9 +18,11 @@
 #include "components/picture_cache.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QObject>
 #include <QSize>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -91,6 +93,10 @@ public:
     // The decoder for every decode from now on; an empty one restores decoders::decodeOpenFile.
     void setDecoder(Decoder decoder);
 
+    // Lets go of pixels on a thread of the loader's: unmapping a large picture takes
+    // milliseconds the UI thread should not spend. Pictures leaving the cache go the same way.
+    void discard(QImage image);
+
     // Whether no decode is queued or running.
     bool idle();
     std::int64_t cacheBytes();
@@ -108,6 +114,10 @@ private:
     void runJob(Job& job, const Decoder& decoder);
     void deliverFailure(const Job& job);
     void deliverReady();
+    // With the mutex held: what left the cache goes to the disposer.
+    void disposeEvicted();
+    // The disposer's thread: lets go of pixels, and trims the allocator once the stepping pauses.
+    void disposeAll();
 
     const std::int64_t capacity_;
     std::mutex mutex_;
@@ -117,6 +127,15 @@ private:
     std::vector<std::shared_ptr<Job>> queue_;                     // most wanted first
     std::vector<std::shared_ptr<Job>> running_;                   //
     std::vector<std::pair<PictureKey, decoders::Picture>> ready_; // decoded, not yet delivered
+    std::vector<QImage> disposals_;                               // pixels to let go of
+    // The decoders' freed buffers go back to the system (malloc_trim) once nothing was asked
+    // for and nothing decoded for kTrimAfterIdle: trimming locks the allocator for milliseconds,
+    // which a step that paints meanwhile would wait for.
+    static constexpr std::chrono::milliseconds kTrimAfterIdle{500};
+    bool trimPending_ = false;
+    std::chrono::steady_clock::time_point lastActivity_;
+    std::vector<PictureKey> unkept_; // decoded, but larger than the cache: not decoded ahead again
+    std::condition_variable disposalsToDo_;
     Decoder decoder_;
     bool stopping_ = false;
 
@@ -127,6 +146,7 @@ private:
     std::atomic<int> started_{0};
     std::atomic<int> cancelled_{0};
     std::vector<std::thread> workers_;
+    std::thread disposer_;
 };
 
 } // namespace components

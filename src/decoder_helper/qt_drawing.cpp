@@ -3,14 +3,15 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <cstdlib>
-#include <memory>
 
 namespace decoder_helper {
 
 void startQtDrawing(int& argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static std::unique_ptr<QGuiApplication> app;
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    // Never destroyed: made after Qt's own globals, a static owner would destroy it after them
+    // at exit and crash there. The process ends with it.
+    static QGuiApplication* const app = new QGuiApplication(argc, argv);
+    (void)app;
     QFont().exactMatch(); // the font database is read now, not inside the sandbox
 }
 

@@ -1,12 +1,16 @@
-// glimra-decoder: GraphicsMagick (with libwmf for WMF), Qt's readers for GIF and BMP files too
-// large for the program, and our own decoders of old formats.
+// glimra-decoder: GraphicsMagick (with libwmf for WMF), libtiff for TIFF, our own GIF reader
+// and Qt's BMP reader for files too large for the program, and our own decoders of old
+// formats.
 #include "components/decoders/decode.h"
+#include "components/decoders/gif_reader.h"
 #include "components/decoders/magick_reader.h"
+#include "components/decoders/tiff_reader.h"
 #include "decoder_helper/readers.h"
 
 #include <Magick++.h>
 #include <cstdlib>
 #include <initializer_list>
+#include <optional>
 #include <unistd.h>
 
 namespace decoder_helper {
@@ -43,10 +47,6 @@ void prepareReaders(int&, char**) {
     MagickLib::GetExceptionInfo(&exception);
     MagickLib::GetTypeInfo("Times-Roman", &exception);
     MagickLib::DestroyExceptionInfo(&exception);
-    // Qt reads GIF through a plugin, loaded here while the helper may still open it.
-    static const char kOnePixelGif[] = "GIF89a\x01\0\x01\0\x80\0\0\0\0\0\xFF\xFF\xFF"
-                                       "\x2C\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0\x3B";
-    decoders::decodeBytes(QByteArray(kOnePixelGif, sizeof kOnePixelGif - 1), Format::Gif, {});
 }
 
 Picture readInHelper(const QByteArray& bytes, Format format, QSize hint, bool factsOnly) {
@@ -56,15 +56,22 @@ Picture readInHelper(const QByteArray& bytes, Format format, QSize hint, bool fa
     case Format::Msp:
     case Format::Ilbm:
     case Format::PcPaint:
-        return decoders::decodeBytes(bytes, format, hint);
+        return decoders::decodeBytes(bytes, format, hint, factsOnly);
     case Format::Gif:
+        // Screens too large for Qt's reader, which holds the whole screen at 32 bits.
+        return decoders::readGif(bytes, hint, factsOnly);
     case Format::Bmp: {
         Picture p = decoders::decodeBytes(bytes, format, hint);
-        if (p.ok() || format == Format::Gif)
+        if (p.ok())
             return p;
         // A BMP variant Qt does not read (a DIB without its file header, OS/2 forms).
         return decoders::readWithMagick(bytes, format, hint, factsOnly);
     }
+    case Format::Tiff:
+        // GraphicsMagick reads what libtiff alone does not (old-style JPEG, say).
+        if (std::optional<Picture> p = decoders::readTiff(bytes, hint, factsOnly))
+            return *p;
+        return decoders::readWithMagick(bytes, format, hint, factsOnly);
     default:
         return decoders::readWithMagick(bytes, format, hint, factsOnly);
     }

@@ -1,8 +1,7 @@
 // glimra-decoder-modern: today's picture formats. WebP (libwebp), HEIC (libheif), AVIF
-// (libavif), JPEG XL (libjxl), camera RAW (LibRaw), SVG (Qt SVG), and TIFF, icons and netpbm
-// through Qt's image readers. A process apart from GraphicsMagick's: both it and Qt's TIFF
-// reader set libtiff's process-wide error handlers, and a TIFF read by one after the other
-// aborted the process.
+// (libavif), JPEG XL (libjxl), camera RAW (LibRaw), SVG (Qt SVG), and icons and netpbm through
+// Qt's image readers. A process apart from GraphicsMagick's (TIFF, which Qt's reader would
+// decode whole, is read by libtiff in glimra-decoder, row by row into the preview).
 #include "components/decoders/heif_reader.h"
 #include "components/decoders/jxl_reader.h"
 #include "components/decoders/picture.h"
@@ -26,7 +25,7 @@ void prepareReaders(int& argc, char** argv) {
     // well below it.
     QImageReader::setAllocationLimit(int(decoders::kMaxPixels * 8 / (1024 * 1024)) + 1);
     // Qt loads its image reader plugins on first use, by name: each is used once here.
-    for (const char* format : {"tiff", "ico", "ppm", "svg"}) {
+    for (const char* format : {"ico", "ppm", "svg"}) {
         QByteArray nothing;
         QBuffer buffer(&nothing);
         buffer.open(QIODevice::ReadOnly);
@@ -36,7 +35,6 @@ void prepareReaders(int& argc, char** argv) {
 
 Picture readInHelper(const QByteArray& bytes, Format format, QSize hint, bool factsOnly) {
     switch (format) {
-    case Format::Tiff:
     case Format::Ico:
     case Format::Pnm:
         return decoders::readWithQtReader(bytes, format, hint, factsOnly);

@@ -73,12 +73,31 @@ void applyLimits(const helper::Request& request) {
     ::setrlimit(RLIMIT_CPU, &cpu);
 }
 
-QByteArray readWhole(int fd) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes)
-        return {};
+// The file's bytes, mapped rather than read where the file system allows it: a reader then
+// costs the pages it touches, not the file's size (the facts of a 50 MB camera file read its
+// header; its preview, the embedded JPEG). Private pages: a reader that writes changes only its
+// copy. A file cut short while mapped kills the helper (SIGBUS), which the program takes as an
+// unreadable file, like any crash here.
+class FileBytes {
+public:
+    explicit FileBytes(int fd);
+    ~FileBytes() {
+        if (mapped_ != MAP_FAILED)
+            ::munmap(mapped_, size_);
+    }
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    const QByteArray& bytes() const { return bytes_; }
+
+private:
+    void* mapped_ = MAP_FAILED;
+    std::size_t size_ = 0;
+    QByteArray bytes_;
+};
+
+QByteArray readWhole(int fd, std::int64_t size) {
     QByteArray bytes;
-    bytes.resize(qsizetype(info.st_size));
+    bytes.resize(qsizetype(size));
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::pread(fd, bytes.data() + done, std::size_t(bytes.size() - done), done);
@@ -90,6 +109,19 @@ QByteArray readWhole(int fd) {
     }
     bytes.truncate(done);
     return bytes;
+}
+
+FileBytes::FileBytes(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes ||
+        info.st_size == 0)
+        return;
+    size_ = std::size_t(info.st_size);
+    mapped_ = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+    if (mapped_ != MAP_FAILED)
+        bytes_ = QByteArray::fromRawData(static_cast<const char*>(mapped_), qsizetype(size_));
+    else
+        bytes_ = readWhole(fd, info.st_size);
 }
 
 // Test-only triggers, active when GLIMRA_DECODER_TEST_HOOKS=1 was set for the program: a file
@@ -143,8 +175,9 @@ void replyFailure(const QString& why) {
 
 void serve(const helper::Request& request, int fd) {
     applyLimits(request);
-    const QByteArray bytes = readWhole(fd);
+    const FileBytes file(fd);
     ::close(fd);
+    const QByteArray& bytes = file.bytes();
     if (bytes.isEmpty())
         return replyFailure(QStringLiteral("empty or unreadable file"));
     const QString hooked = runTestHook(bytes);
@@ -169,11 +202,19 @@ void serve(const helper::Request& request, int fd) {
     if (factsOnly)
         return reply(r, -1);
     QImage image = std::move(p.image);
-    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32 &&
+    // 1- and 8-bit pictures go as they are, with their colours after the pixels: a 20000 x
+    // 20000 one-bit picture is 50 MB, not 1.6 GB of 32-bit pixels.
+    const bool indexed =
+        (image.format() == QImage::Format_Mono || image.format() == QImage::Format_Indexed8) &&
+        !image.colorTable().isEmpty() && image.colorTable().size() <= 256;
+    if (!indexed && image.format() != QImage::Format_RGB32 &&
+        image.format() != QImage::Format_ARGB32 &&
         image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
                                                               : QImage::Format_RGB32);
-    const std::size_t size = std::size_t(image.sizeInBytes());
+    const QList<QRgb> colours = indexed ? image.colorTable() : QList<QRgb>();
+    const std::size_t pixelBytes = std::size_t(image.sizeInBytes());
+    const std::size_t size = pixelBytes + std::size_t(colours.size()) * sizeof(QRgb);
     const int memfd = ::memfd_create("glimra-pixels", MFD_CLOEXEC);
     void* at = MAP_FAILED;
     if (memfd >= 0 && ::ftruncate(memfd, off_t(size)) == 0)
@@ -183,12 +224,16 @@ void serve(const helper::Request& request, int fd) {
             ::close(memfd);
         return replyFailure(QStringLiteral("out of memory"));
     }
-    std::memcpy(at, image.constBits(), size);
+    std::memcpy(at, image.constBits(), pixelBytes);
+    if (!colours.isEmpty())
+        std::memcpy(static_cast<char*>(at) + pixelBytes, colours.constData(),
+                    std::size_t(colours.size()) * sizeof(QRgb));
     ::munmap(at, size);
     r.imageWidth = image.width();
     r.imageHeight = image.height();
     r.bytesPerLine = int(image.bytesPerLine());
     r.imageFormat = int(image.format());
+    r.colours = int(colours.size());
     reply(r, memfd);
     ::close(memfd);
 }

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <cstdlib>
 
 namespace {
 
@@ -221,6 +222,16 @@ QByteArray TRzFileListBox::NativeItem(int row) const {
     if (row < 0 || row >= Count())
         return {};
     return model_->rows()[size_t(row)].nativeText();
+}
+
+int TRzFileListBox::NativeIndexOf(const QByteArray& text, int near) const {
+    int best = -1;
+    if (text.isEmpty())
+        return best;
+    for (int row = 0; row < Count(); ++row)
+        if (NativeItem(row) == text && (best < 0 || std::abs(row - near) < std::abs(best - near)))
+            best = row;
+    return best;
 }
 
 void TRzFileListBox::Reload() {

@@ -66,6 +66,9 @@ public:
     int Count() const;
     QString Item(int row) const;
     QByteArray NativeItem(int row) const;
+    // The row whose text is exactly these bytes, -1 when none; of several (a name two patterns
+    // match), the one nearest to row `near`.
+    int NativeIndexOf(const QByteArray& text, int near = 0) const;
 
     // The directory list this list follows (set by TRzDirectoryListBox::setFileList).
     TRzDirectoryListBox* DirList() const;

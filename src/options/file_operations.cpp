@@ -40,8 +40,10 @@ platform::FileDialogRequest fileOperationDialog(const NativePath& source,
     const QString ext = extensionOf(source);
     platform::FileDialogRequest r;
     r.title = QStringLiteral("Glimra File Operation");
-    r.fileName = platform::displayText(source.fileName());
-    const QString folder = source.absolute().directory().display();
+    r.proposedName = source.fileName();
+    r.fileName = platform::displayText(r.proposedName);
+    r.folder = source.absolute().directory();
+    const QString folder = r.folder.display();
     r.directory = folder.endsWith(u'/') ? folder : folder + u'/';
     r.filter = u'*' + ext + u'|' + u'*' + ext;
     r.defaultSuffix = extensionOf(currentFile).mid(1).left(4);
@@ -67,9 +69,8 @@ bool runFileCommand(QWidget* parent, FileCommand command, const NativePath& sour
     NativePath target;
     if (command != FileCommand::Delete) {
         // The dialog works in text; the source's own folder and name come back as their bytes.
-        target = platform::chosenPath(
-            platform::dialogs().saveFileName(parent, fileOperationDialog(source, currentFile)),
-            source.absolute().directory(), source.fileName());
+        const platform::FileDialogRequest r = fileOperationDialog(source, currentFile);
+        target = platform::chosenPath(platform::dialogs().saveFileName(parent, r), r);
         if (target.isEmpty())
             return false;
         // Copying or moving a file onto itself would truncate or delete it.

@@ -3,24 +3,33 @@
 #include "platform/dialogs.h"
 #include "platform/process.h"
 
+#include <QFile>
 #include <QStringList>
 
 namespace options {
 namespace {
 
-bool start(const QStringList& commandLine) {
-    if (commandLine.isEmpty())
+// Starts the program of the command line; words the user typed are text, file and folder names
+// go as their exact bytes.
+bool start(const QStringList& words, const QList<QByteArray>& names = {}) {
+    if (words.isEmpty())
         return false;
-    return platform::processStarter().startDetached(commandLine.front(), commandLine.mid(1));
+    QList<QByteArray> arguments;
+    for (const QString& word : words.mid(1))
+        arguments << QFile::encodeName(word);
+    return platform::processStarter().startDetached(QFile::encodeName(words.front()),
+                                                    arguments + names);
 }
 
 } // namespace
 
-void exploreFromHere(QWidget* parent, bool useExplorer, const QString& currentDir) {
+void exploreFromHere(QWidget* parent, bool useExplorer, const platform::NativePath& currentDir) {
     QStringList commandLine;
+    QList<QByteArray> folder;
     if (useExplorer) {
         const QString opener = platform::findProgram({QStringLiteral("xdg-open")});
-        commandLine = {opener.isEmpty() ? QStringLiteral("xdg-open") : opener, currentDir};
+        commandLine = {opener.isEmpty() ? QStringLiteral("xdg-open") : opener};
+        folder = {currentDir.bytes()};
     } else {
         QStringList names;
         for (const char* name : kFileManagers)
@@ -29,22 +38,22 @@ void exploreFromHere(QWidget* parent, bool useExplorer, const QString& currentDi
         if (!manager.isEmpty())
             commandLine = {manager};
     }
-    if (!start(commandLine))
+    if (!start(commandLine, folder))
         platform::showMessage(parent, platform::kErrorCaption, kExploreFailed);
 }
 
-void openWith(QWidget* parent, const QString& command, const QString& currentFile) {
+void openWith(QWidget* parent, const QString& command, const platform::NativePath& currentFile) {
     if (currentFile.isEmpty()) {
         platform::showMessage(parent, platform::kMessageCaption, kOpenWithNoFile);
         return;
     }
-    QStringList commandLine = platform::splitCommandLine(command);
-    if (commandLine.isEmpty() || !start(commandLine << currentFile))
+    const QStringList commandLine = platform::splitCommandLine(command);
+    if (commandLine.isEmpty() || !start(commandLine, {currentFile.bytes()}))
         platform::showMessage(parent, platform::kErrorCaption, kOpenWithFailed);
 }
 
 OpenWithItemState openWithItemState(const QString& description, const QString& command,
-                                    const QString& currentFile) {
+                                    const platform::NativePath& currentFile) {
     if (command.isEmpty() || currentFile.isEmpty())
         return {QStringLiteral("Open with..."), false};
     return {QStringLiteral("Open with ") + description, true};

@@ -2,6 +2,8 @@
 // and the two "Open with" commands on the current file.
 #pragma once
 
+#include "platform/native_path.h"
+
 #include <QString>
 
 class QWidget;
@@ -21,11 +23,11 @@ inline const char* const kFileManagers[] = {"pcmanfm", "thunar",   "nemo",
 
 // With useExplorer, starts xdg-open with currentDir as its one argument; otherwise the first
 // file manager found on PATH, without arguments. A failed start shows kExploreFailed.
-void exploreFromHere(QWidget* parent, bool useExplorer, const QString& currentDir);
+void exploreFromHere(QWidget* parent, bool useExplorer, const platform::NativePath& currentDir);
 
 // Starts command (split by double-quote rules) with currentFile appended as one argument of
 // its own. No current file shows kOpenWithNoFile; a failed start kOpenWithFailed.
-void openWith(QWidget* parent, const QString& command, const QString& currentFile);
+void openWith(QWidget* parent, const QString& command, const platform::NativePath& currentFile);
 
 // How an "Open with" item looks: usable, captioned "Open with <description>", when it has a
 // command and a file is current; otherwise "Open with..." and disabled.
@@ -34,6 +36,6 @@ struct OpenWithItemState {
     bool enabled = false;
 };
 OpenWithItemState openWithItemState(const QString& description, const QString& command,
-                                    const QString& currentFile);
+                                    const platform::NativePath& currentFile);
 
 } // namespace options

@@ -29,6 +29,12 @@ using settings::BrowserOptions;
 
 namespace {
 
+QLabel* plainLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
 QPushButton* makeButton(const QString& caption, const QString& hint, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setToolTip(hint);
@@ -165,7 +171,7 @@ void TPagesDlg::buildGeneralPage() {
     page->addLayout(groups);
 
     auto* startup = new QGridLayout;
-    auto* startupLabel = new QLabel(QStringLiteral("Startup Working Directory:"), TabSheet1);
+    auto* startupLabel = plainLabel(QStringLiteral("Startup Working Directory:"), TabSheet1);
     Edit1 = new QLineEdit(TabSheet1);
     startupLabel->setBuddy(Edit1);
     Button5 = makeButton(QStringLiteral("Set Current"),
@@ -181,8 +187,8 @@ void TPagesDlg::buildGeneralPage() {
         auto* grid = new QGridLayout(group);
         description = new QLineEdit(group);
         command = new QLineEdit(group);
-        auto* dl = new QLabel(QStringLiteral("Description:"), group);
-        auto* cl = new QLabel(QStringLiteral("Executable Command Line:"), group);
+        auto* dl = plainLabel(QStringLiteral("Description:"), group);
+        auto* cl = plainLabel(QStringLiteral("Executable Command Line:"), group);
         dl->setBuddy(description);
         cl->setBuddy(command);
         clear = makeButton(QStringLiteral("Clear"),
@@ -221,9 +227,9 @@ void TPagesDlg::buildFileManagementPage() {
     CheckBox8 = new QCheckBox(QStringLiteral("Password Protect File Operations"), group);
     grid->addWidget(CheckBox8, 0, 0, 1, 4);
 
-    auto* pl = new QLabel(QStringLiteral("Password:"), group);
+    auto* pl = plainLabel(QStringLiteral("Password:"), group);
     Edit8 = makePasswordField(group);
-    auto* rl = new QLabel(QStringLiteral("Retype Password:"), group);
+    auto* rl = plainLabel(QStringLiteral("Retype Password:"), group);
     Edit9 = makePasswordField(group);
     pl->setBuddy(Edit8);
     rl->setBuddy(Edit9);
@@ -235,7 +241,7 @@ void TPagesDlg::buildFileManagementPage() {
     CheckBox9 = new QCheckBox(QStringLiteral("Allow File Deletion (Ctrl-D)"), group);
     CheckBox4 = new QCheckBox(QStringLiteral("Send To Recycle Bin"), group);
     CheckBox1 = new QCheckBox(QStringLiteral("Prompt Before Deleting"), group);
-    auto* note = new QLabel(QStringLiteral("Note:  In  NT 3.51 File Operations, there is no "
+    auto* note = plainLabel(QStringLiteral("Note:  In  NT 3.51 File Operations, there is no "
                                            "Recycle Bin and files will be permanently deleted."),
                             group);
     note->setWordWrap(true);
@@ -262,7 +268,7 @@ void TPagesDlg::buildFileManagementPage() {
     grid->addWidget(RadioGroup3, 9, 0, 1, 4);
     page->addWidget(group);
 
-    auto* lock = new QLabel(QStringLiteral("Note:  If a password is set on this screen, you will "
+    auto* lock = plainLabel(QStringLiteral("Note:  If a password is set on this screen, you will "
                                            "not be able to access this screen again without "
                                            "entering the password."),
                             TabSheet2);

@@ -15,6 +15,7 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent) {
     setModal(true);
 
     Label1 = new QLabel(QStringLiteral("Enter password:"), this);
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setGeometry(8, 9, 217, 16);
     Pass1 = new QLineEdit(this);
     Pass1->setObjectName(QStringLiteral("Pass1"));

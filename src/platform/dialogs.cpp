@@ -17,6 +17,7 @@
 #include <QSortFilterProxyModel>
 #include <QTreeView>
 #include <QVariant>
+#include <sys/stat.h>
 
 namespace platform {
 namespace {
@@ -103,6 +104,39 @@ void sizeFileDialog(QFileDialog& dialog) {
 
 } // namespace
 
+ChosenFileCheck checkChosenFile(const FileDialogRequest& r, const QString& chosen) {
+    const NativePath path = chosenPath(chosen, r).absolute();
+    const NativePath folder = path.directory();
+    const QString title = r.title.isEmpty() ? QStringLiteral("Open") : r.title;
+    struct stat st {};
+    const bool folderExists = ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if ((r.pathMustExist || r.fileMustExist) && !folderExists)
+        return {ChosenFileCheck::Refuse,
+                {title,
+                 QStringLiteral("%1\nPath does not exist.\nCheck the path and try again.")
+                     .arg(folder.display()),
+                 MessageIcon::Warning,
+                 {MessageButton::Ok}}};
+    if (::lstat(path.c_str(), &st) == 0)
+        return {};
+    const QString name = displayText(path.fileName());
+    if (r.createPrompt)
+        return {
+            ChosenFileCheck::AskToCreate,
+            {title,
+             QStringLiteral("%1\nThis file does not exist.\nDo you want to create it?").arg(name),
+             MessageIcon::Question,
+             {MessageButton::Yes, MessageButton::No}}};
+    if (r.fileMustExist)
+        return {
+            ChosenFileCheck::Refuse,
+            {title,
+             QStringLiteral("%1\nFile not found.\nCheck the file name and try again.").arg(name),
+             MessageIcon::Warning,
+             {MessageButton::Ok}}};
+    return {};
+}
+
 MessageIcon iconForCaption(const QString& caption) {
     return caption == kErrorCaption ? MessageIcon::Error : MessageIcon::Information;
 }
@@ -171,9 +205,7 @@ public:
         prepareFileDialog(dialog, r);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        return dialog.selectedFiles().front();
+        return run(parent, dialog, r);
     }
 
     QString saveFileName(QWidget* parent, const FileDialogRequest& r) override {
@@ -182,20 +214,22 @@ public:
         prepareFileDialog(dialog, r);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
+        return run(parent, dialog, r);
+    }
+
+private:
+    // Runs the dialog until the user cancels or chooses a name the request accepts; a refused
+    // name brings the dialog back with its folder and name as they were.
+    QString run(QWidget* parent, QFileDialog& dialog, const FileDialogRequest& r) {
         for (;;) {
             if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
                 return {};
             const QString chosen = dialog.selectedFiles().front();
-            // A name that does not exist yet is created only when the user agrees.
-            if (!r.createPrompt || QFileInfo::exists(chosen))
+            const ChosenFileCheck check = checkChosenFile(r, chosen);
+            if (check.verdict == ChosenFileCheck::Accept)
                 return chosen;
-            const MessageRequest ask{r.title,
-                                     QStringLiteral("%1\nThis file does not exist.\nDo you want "
-                                                    "to create it?")
-                                         .arg(QFileInfo(chosen).fileName()),
-                                     MessageIcon::Question,
-                                     {MessageButton::Yes, MessageButton::No}};
-            if (message(parent, ask) == MessageButton::Yes)
+            const MessageButton answer = message(parent, check.message);
+            if (check.verdict == ChosenFileCheck::AskToCreate && answer == MessageButton::Yes)
                 return chosen;
         }
     }
@@ -244,6 +278,10 @@ NativePath chosenPath(const QString& chosen, const NativePath& folder,
     return dir.child(!proposedName.isEmpty() && displayText(proposedName) == chosenName
                          ? proposedName
                          : QFile::encodeName(chosenName));
+}
+
+NativePath chosenPath(const QString& chosen, const FileDialogRequest& r) {
+    return chosenPath(chosen, r.folder, r.proposedName);
 }
 
 QString qtFilter(const QString& filter) {

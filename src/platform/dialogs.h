@@ -28,7 +28,12 @@ struct FileDialogRequest {
     QString title;
     QString directory; // folder the dialog opens in
     QString fileName;  // proposed name
-    QString filter;    // "Description|*.ext;*.ext|..." as the program states it
+    // The same folder and proposed name as their bytes, where the caller knows them: the
+    // dialog shows text, and the name chosen is checked and handed back as these bytes when it
+    // reads as they do (see chosenPath).
+    NativePath folder;
+    QByteArray proposedName;
+    QString filter; // "Description|*.ext;*.ext|..." as the program states it
     QString defaultSuffix;
     bool overwritePrompt = false;
     bool pathMustExist = false;
@@ -64,6 +69,18 @@ MessageIcon iconForCaption(const QString& caption);
 // The confirmation before a file operation: "Confirm", question icon, "&Yes" and "&No".
 bool confirm(QWidget* parent, const QString& text);
 
+// What a file dialog says about the name the user chose, before it accepts it: with
+// pathMustExist (or fileMustExist) a folder that does not exist is refused; a name that does
+// not exist is put to the user with createPrompt, else refused with fileMustExist. A refusal
+// keeps the dialog open, as Windows' own dialogs do, so nothing is reported after the fact.
+// The name is checked as the bytes chosenPath(chosen, request) gives, so a folder whose name
+// is not valid UTF-8 is found.
+struct ChosenFileCheck {
+    enum Verdict { Accept, Refuse, AskToCreate } verdict = Accept;
+    MessageRequest message; // the refusal or the question
+};
+ChosenFileCheck checkChosenFile(const FileDialogRequest& request, const QString& chosen);
+
 // Sets up a toolkit file dialog as the request asks (the real dialogs run it afterwards): its
 // title, folder, filter and checks, and a size at which the columns of a folder read whole.
 void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
@@ -78,6 +95,8 @@ std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const MessageReques
 // reads as `proposedName` does, the proposal's exact bytes. Empty when chosen is empty.
 NativePath chosenPath(const QString& chosen, const NativePath& folder,
                       const QByteArray& proposedName);
+// The same with the request's folder and proposed name.
+NativePath chosenPath(const QString& chosen, const FileDialogRequest& request);
 
 // Turns "Description|*.a;*.b|Other|*" into Qt's "Description (*.a *.b);;Other (*)".
 QString qtFilter(const QString& filter);

@@ -1,7 +1,10 @@
 // Starting outside programs: detached, never through a shell, with Glimra's environment and
-// working directory. Tests install a recorder instead of starting anything.
+// working directory. Arguments are bytes, so a file or folder name that is not valid UTF-8
+// reaches the program exactly. Tests install a recorder instead of starting anything.
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -10,8 +13,9 @@ namespace platform {
 class ProcessStarter {
 public:
     virtual ~ProcessStarter() = default;
-    // Starts program with these arguments and returns at once; false when it could not start.
-    virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
+    // Starts program (a path, or a name looked up on PATH) with these arguments and returns at
+    // once; false when it could not start.
+    virtual bool startDetached(const QByteArray& program, const QList<QByteArray>& arguments) = 0;
 };
 
 // The starter in use: the real one unless a test installed its own.

@@ -128,6 +128,14 @@ struct Lines {
         }
         lines.insert(lines.begin() + std::ptrdiff_t(*after + 1), added);
     }
+
+    // Adds text as a new last line.
+    void append(const QByteArray& text) {
+        if (lines.empty())
+            lines.push_back({text, lineEnd()});
+        else
+            insertAfter(lines.size() - 1, text);
+    }
 };
 
 QString unquote(const QString& v) {
@@ -251,10 +259,8 @@ QByteArray withEntry(Lines text, const QString& section, const QString& key,
     if (lastInSection) {
         text.insertAfter(lastInSection, entry);
     } else {
-        const std::optional<size_t> last =
-            lines.empty() ? std::nullopt : std::optional<size_t>(lines.size() - 1);
-        text.insertAfter(last, '[' + section.toUtf8() + ']');
-        text.insertAfter(lines.size() - 1, entry);
+        text.append('[' + section.toUtf8() + ']');
+        text.append(entry);
     }
     return text.join();
 }

@@ -52,14 +52,16 @@ QString progressVerbFor(ShellOperation op) {
     return QStringLiteral("Deleting");
 }
 
-// Shows a progress window once an operation has lasted half a second.
+std::chrono::milliseconds g_progressDelay{500};
+
+// Shows a progress window once an operation has lasted g_progressDelay.
 class Progress {
 public:
     Progress(QWidget* parent, const QString& text) : parent_(parent), text_(text) {
         timer_.start();
     }
     bool operator()(qint64 done, qint64 total) {
-        if (!dialog_ && timer_.elapsed() >= 500) {
+        if (!dialog_ && timer_.elapsed() >= g_progressDelay.count()) {
             dialog_ = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0,
                                                         1000, parent_);
             // The text holds a file name: never taken for markup.
@@ -88,6 +90,10 @@ private:
 };
 
 } // namespace
+
+void setProgressWindowDelay(std::chrono::milliseconds delay) {
+    g_progressDelay = delay;
+}
 
 bool shellFileOperation(QWidget* parent, const ShellRequest& r) {
     const QString name = displayText(r.from.fileName());

@@ -1,4 +1,4 @@
-// Shell file operations: delete to the trash (the freedesktop.org Trash specification) or for
+// Shell file operations: delete to the trash (the trash as freedesktop.org lays it out) or for
 // good, copy and move that replace an existing target without asking (the program has asked
 // already), a progress window for long operations and the shell's own error box on failure.
 #pragma once
@@ -6,6 +6,7 @@
 #include "platform/native_path.h"
 
 #include <QString>
+#include <chrono>
 
 class QWidget;
 
@@ -26,5 +27,9 @@ struct ShellRequest {
 // volumes and deletions copied into the home trash show a progress window with Cancel once
 // they last half a second.
 bool shellFileOperation(QWidget* parent, const ShellRequest& request);
+
+// How long an operation runs before its progress window shows: half a second, unless a test
+// wants the window at once.
+void setProgressWindowDelay(std::chrono::milliseconds delay);
 
 } // namespace platform

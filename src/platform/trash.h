@@ -1,4 +1,4 @@
-// The trash of the freedesktop.org Trash specification: a file goes to the trash of its own
+// The trash as freedesktop.org lays it out for every desktop: a file goes to the trash of its own
 // volume, so trashing is a rename; only where that volume has no usable trash is it copied
 // into the home trash.
 #pragma once

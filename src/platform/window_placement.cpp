@@ -4,11 +4,13 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMargins>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 namespace platform {
 namespace {
@@ -17,44 +19,82 @@ const char* const kOuterSize = "glimraOuterSize";
 const char* const kOuterPos = "glimraOuterPos";
 const QString kKeeperName = QStringLiteral("glimraOuterSizeKeeper");
 
+// The window's frame as the window system knows it now. Qt learns the frame from the window
+// manager's frame extents, which may arrive after the last move or resize it reports; the
+// widget's own frame geometry keeps what it knew at that move, the native window reads anew.
+QMargins frameNow(QWidget* window) {
+    const QWindow* native = window->windowHandle();
+    return native ? native->frameMargins() : QMargins();
+}
+
 // Re-applies a requested outer position and size once the window manager has framed the
 // window: before that Qt knows no frame, and depending on how the native window came to be it
-// may have placed the client area, not the frame, at the requested corner.
+// may have placed the client area, not the frame, at the requested corner. Besides the
+// window's moves and resizes it looks again every little while for a few seconds, since the
+// frame may become known without either.
 class OuterGeometryKeeper : public QObject {
 public:
-    using QObject::QObject;
+    explicit OuterGeometryKeeper(QWidget* window) : QObject(window), window_(window) {
+        poll_.setInterval(kPollMs);
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            if (++polls_ > kPolls)
+                poll_.stop();
+            else
+                tryApply();
+        });
+    }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
+    bool eventFilter(QObject*, QEvent* event) override {
         const QEvent::Type t = event->type();
-        if (t != QEvent::Show && t != QEvent::Move && t != QEvent::Resize)
-            return false;
-        auto* window = static_cast<QWidget*>(watched);
-        const QSize frame = window->frameGeometry().size() - window->geometry().size();
-        if (!window->isVisible() || frame.isNull())
-            return false;
-        window->removeEventFilter(this);
+        if (t == QEvent::Show || t == QEvent::Move || t == QEvent::Resize)
+            tryApply();
+        return false;
+    }
+
+private:
+    static constexpr int kPollMs = 50;
+    static constexpr int kPolls = 100;
+
+    void tryApply() {
+        if (done_ || !window_->isVisible())
+            return;
+        const QMargins margins = frameNow(window_);
+        if (margins.isNull()) {
+            if (!poll_.isActive() && polls_ <= kPolls)
+                poll_.start();
+            return;
+        }
+        done_ = true;
+        poll_.stop();
+        window_->removeEventFilter(this);
         setParent(nullptr);
         deleteLater();
-        QPointer<QWidget> guard = window;
-        QTimer::singleShot(0, window, [guard, frame] {
+        const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
+        QPointer<QWidget> guard = window_;
+        QTimer::singleShot(0, window_, [guard, frame] {
             if (!guard)
                 return;
             const QSize outer = guard->property(kOuterSize).toSize();
             if (outer.isValid())
                 guard->resize(outer - frame);
             const QVariant position = guard->property(kOuterPos);
-            if (position.isValid() && guard->frameGeometry().topLeft() != position.toPoint())
+            const QWindow* native = guard->windowHandle();
+            const QPoint at = native ? native->framePosition() : guard->frameGeometry().topLeft();
+            if (position.isValid() && at != position.toPoint())
                 guard->move(position.toPoint());
         });
-        return false;
     }
+
+    QWidget* window_;
+    QTimer poll_;
+    int polls_ = 0;
+    bool done_ = false;
 };
 
 // Watches the window until it is framed; one keeper a window, reading the latest request.
 void keepUntilFramed(QWidget* window) {
-    const QSize frame = window->frameGeometry().size() - window->geometry().size();
-    if (window->isVisible() && !frame.isNull())
+    if (window->isVisible() && !frameNow(window).isNull())
         return;
     if (!window->findChild<QObject*>(kKeeperName, Qt::FindDirectChildrenOnly)) {
         auto* keeper = new OuterGeometryKeeper(window);

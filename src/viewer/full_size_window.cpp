@@ -6,8 +6,10 @@
 #include "interfaces/navigation_bar.h"
 #include "platform/error_box.h"
 #include "platform/screen.h"
+#include "platform/window_caption.h"
 #include "platform/window_placement.h"
 #include "preview/preview_text.h"
+#include "preview/status_panel.h"
 #include "settings/settings.h"
 #include "viewer/zoom.h"
 
@@ -30,8 +32,8 @@ TForm2::TForm2(interfaces::Browser* browser, QWidget* parent)
     Scroller = new QScrollArea(this);
     Scroller->setFrameShape(QFrame::NoFrame);
     Scroller->setWidgetResizable(false);
-    Scroller->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // The window may be as small as the picture; the platform's minimum window size applies.
+    // A picture smaller than the window's least size sits in the middle of it.
+    Scroller->setAlignment(Qt::AlignCenter);
     Scroller->setMinimumSize(1, 1);
     Gvbox1 = new TGvbox(TGvbox::Mode::FullSize);
     Gvbox1->setObjectName(QStringLiteral("Gvbox1"));
@@ -39,8 +41,9 @@ TForm2::TForm2(interfaces::Browser* browser, QWidget* parent)
     Scroller->setWidget(Gvbox1);
     layout->addWidget(Scroller, 1);
 
-    Panel1 = new QLabel(this);
+    Panel1 = new preview::StatusPanel(QString(), this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setTextFormat(Qt::PlainText); // the status holds a file name, never markup
     Panel1->setFixedHeight(kPanelHeight);
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Raised);
@@ -90,6 +93,7 @@ TForm2::TForm2(interfaces::Browser* browser, QWidget* parent)
     connect(Gvbox1, &TGvbox::clicked, this, [this] { Gvbox1Click(Gvbox1); });
     about::installHelpKey(this, PopupMenu1);
 
+    keepCaptionReadable();
     resize(kDesignedWidth, kDesignedHeight);
     platform::moveOuter(this, {2, 2});
     platform::guarded([this] { FormCreate(nullptr); });
@@ -97,8 +101,10 @@ TForm2::TForm2(interfaces::Browser* browser, QWidget* parent)
 
 void TForm2::FormCreate(QObject*) {
     const settings::Settings ini;
+    // Each edge is set as it is read, and the window kept on the screen at once: a bad top
+    // still leaves the window where it can be seen.
     const int left = ini.readInteger(settings::keys::Form2Left);
-    platform::moveOuter(this, {left, y()});
+    platform::moveOuter(this, platform::keepOnScreen({left, y()}, frameGeometry().size()));
     const int top = ini.readInteger(settings::keys::Form2Top);
     platform::moveOuter(this, platform::keepOnScreen({left, top}, frameGeometry().size()));
 }
@@ -135,6 +141,19 @@ void TForm2::Zoom3001Click(QObject*) {
 }
 void TForm2::Zoom4001Click(QObject*) {
     zoomToStep(7);
+}
+
+void TForm2::keepCaptionReadable() {
+    // Never so small that the window manager cuts the caption or leaves out the close box: a
+    // 32 x 32 picture would otherwise give a window with neither.
+    setMinimumSize(platform::captionedWindowWidth(windowTitle()),
+                   kPanelHeight + kLeastPictureHeight);
+}
+
+void TForm2::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange)
+        keepCaptionReadable();
 }
 
 void TForm2::setClientSize(QSize size) {

@@ -75,13 +75,18 @@ public:
     static constexpr int kPanelHeight = 18;
     static constexpr int kDesignedWidth = 523;
     static constexpr int kDesignedHeight = 424;
+    // The least height of the picture area, as high as the window's icon.
+    static constexpr int kLeastPictureHeight = 32;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void step(int delta);
     void setClientSize(QSize size);
+    // The least size that still shows the whole caption and the window's buttons.
+    void keepCaptionReadable();
 
     interfaces::Browser* browser_;
     interfaces::NavigationBar* navBar_ = nullptr;

@@ -78,8 +78,10 @@ TNavBarForm::TNavBarForm(interfaces::Browser* browser, TForm2* fullSize, QWidget
 
 void TNavBarForm::FormCreate(QObject*) {
     const settings::Settings ini;
+    // Each edge is set as it is read, and the window kept on the screen at once: a bad top
+    // still leaves the window where it can be seen.
     const int left = ini.readInteger(settings::keys::NavBarLeft);
-    platform::moveOuter(this, {left, y()});
+    platform::moveOuter(this, platform::keepOnScreen({left, y()}, frameGeometry().size()));
     const int top = ini.readInteger(settings::keys::NavBarTop);
     platform::moveOuter(this, platform::keepOnScreen({left, top}, frameGeometry().size()));
 }

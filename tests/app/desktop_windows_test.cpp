@@ -8,6 +8,8 @@
 #include "viewer/nav_bar.h"
 #include "window_fixture.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
@@ -31,6 +33,15 @@ TEST_F(DesktopWindows, FixedSizeWindowsOfferNoMaximizing) {
     // The windows the user sizes keep their maximize button.
     for (QWidget* w : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(Form2)})
         EXPECT_NE(w->minimumSize(), w->maximumSize()) << w->windowTitle().toStdString();
+}
+
+TEST_F(DesktopWindows, BadSavedTopsLeaveTheViewerAndTheBarOnTheScreen) {
+    start("[Locations]\nForm2Left=-4000\nForm2Top=x\nNavBarLeft=99999\nNavBarTop=y\n");
+    EXPECT_EQ(dialogs.texts(), (QStringList{"'x' is not a valid integer value.",
+                                            "'y' is not a valid integer value."}));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_TRUE(screen.intersects(Form2->frameGeometry())) << "the full-size window is lost";
+    EXPECT_TRUE(screen.intersects(NavBarForm->frameGeometry())) << "the bar is lost";
 }
 
 TEST_F(DesktopWindows, NavigationBarHintsShowWhileTheBrowserIsActive) {

@@ -8,7 +8,9 @@
 #include "test_env.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -27,7 +29,10 @@ protected:
         test::writeIni({});
     }
     std::unique_ptr<TForm1> create(const QStringList& arguments = {}) {
-        return std::make_unique<TForm1>(arguments);
+        QList<QByteArray> native;
+        for (const QString& argument : arguments)
+            native << QFile::encodeName(argument);
+        return std::make_unique<TForm1>(native);
     }
 
     test::FakeDialogs dialogs;
@@ -101,6 +106,33 @@ TEST_F(Startup, BadIntegerIsReportedOnceAndEndsCreation) {
     EXPECT_TRUE(form->isVisible());
 }
 
+TEST_F(Startup, SavedPlacesThatCannotFitEndOnTheScreen) {
+    // A divider and a size far past the 1024 x 768 screen.
+    test::writeIni("[Locations]\nSplitter1Left=3000\nForm1Left=0\nForm1Top=0\n"
+                   "Form1Width=3000\nForm1Height=2000\n");
+    auto wide = create();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_LE(wide->frameGeometry().width(), 1024);
+    EXPECT_LE(wide->frameGeometry().height(), 768);
+    EXPECT_GT(wide->Splitter1->Left(), 149) << "the divider goes as far right as fits";
+    EXPECT_LE(wide->minimumSizeHint().width(), 1024) << "the panes still fit the screen";
+
+    // A bad width keeps the left and top read before it.
+    test::writeIni("[Locations]\nForm1Left=100\nForm1Top=50\nForm1Width=wide\n");
+    auto placed = create();
+    ASSERT_EQ(dialogs.texts(), QStringList{"'wide' is not a valid integer value."});
+    EXPECT_EQ(placed->pos(), QPoint(100, 50));
+    EXPECT_EQ(placed->frameGeometry().size(), QSize(516, 311));
+
+    // A left far off the screen and a bad top: the window still ends where it can be seen.
+    dialogs.messages.clear();
+    test::writeIni("[Locations]\nForm1Left=-5000\nForm1Top=oops\n");
+    auto lost = create();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().intersects(lost->frameGeometry()))
+        << "the window is off the screen";
+}
+
 TEST_F(Startup, MissingStartDirectoryIsReportedOnce) {
     test::writeIni("[Options]\nStartupDir=" + QFile::encodeName(folder.path()) + "/gone\n");
     auto form = create();
@@ -115,10 +147,10 @@ TEST_F(Startup, FirstArgumentWinsOverStartupDir) {
     test::writeIni("[Options]\nStartupDir=" + QFile::encodeName(folder.path()) + "/a\n");
     auto form = create({folder.path() + "/b", folder.path() + "/a"});
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_EQ(form->CurrentDir, QDir(folder.path() + "/b").canonicalPath());
+    EXPECT_EQ(form->CurrentDir.display(), QDir(folder.path() + "/b").canonicalPath());
 
     auto second = create();
-    EXPECT_EQ(second->CurrentDir, QDir(folder.path() + "/a").canonicalPath());
+    EXPECT_EQ(second->CurrentDir.display(), QDir(folder.path() + "/a").canonicalPath());
 }
 
 TEST(ErrorBox, AddsAFullStopOnlyWhenMissing) {

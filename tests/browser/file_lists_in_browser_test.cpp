@@ -37,7 +37,10 @@ protected:
         test::writeIni({});
     }
     std::unique_ptr<TForm1> create(const QStringList& arguments) {
-        auto form = std::make_unique<TForm1>(arguments);
+        QList<QByteArray> native;
+        for (const QString& argument : arguments)
+            native << QFile::encodeName(argument);
+        auto form = std::make_unique<TForm1>(native);
         form->show();
         return form;
     }
@@ -74,7 +77,7 @@ TEST_F(BrowserLists, ArgumentDirectoryIsListedWithTheMaskOfDisplayFilterZero) {
     auto form = create({root});
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(form->DirectoryListBox1->Directory(), root);
-    EXPECT_EQ(form->CurrentDir, root);
+    EXPECT_EQ(form->CurrentDir.display(), root);
     EXPECT_EQ(form->FileListBox1->Directory(), root);
     EXPECT_EQ(QDir::currentPath(), root);
     EXPECT_EQ(form->FileListBox1->Mask(), browser::kAllTypesMask);
@@ -88,7 +91,7 @@ TEST_F(BrowserLists, APictureArgumentOpensItsFolderWithThePictureSelected) {
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(form->DirectoryListBox1->Directory(), root);
     EXPECT_EQ(form->FileListBox1->ItemIndex(), 6);
-    EXPECT_EQ(form->CurrentFile, root + "/h.WebP");
+    EXPECT_EQ(form->CurrentFile.display(), root + "/h.WebP");
     // A file the mask leaves out opens its folder with nothing selected.
     auto other = create({root + "/g.txt"});
     EXPECT_EQ(other->FileListBox1->Directory(), root);
@@ -139,7 +142,7 @@ TEST_F(BrowserLists, NoStartDirectoryLeavesTheListsInTheLaunchDirectory) {
 TEST_F(BrowserLists, DirectoryChangeSetsCurrentDir) {
     auto form = create({root});
     form->DirectoryListBox1->setDirectory(root + "/sub.png");
-    EXPECT_EQ(form->CurrentDir, root + "/sub.png");
+    EXPECT_EQ(form->CurrentDir.display(), root + "/sub.png");
     EXPECT_EQ(form->FileListBox1->Count(), 0);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }

@@ -10,8 +10,8 @@ TEST(ProposedJpegName, ReplacesTheLastExtension) {
         {"/a.dir/photo", "photo.jpg"},        {"/pics/photo.JPG", "photo.jpg"},
         {"/pics/.hidden", ".hidden.jpg"},     {"photo.tar.gz.tif", "photo.tar.gz.jpg"},
         {"/pics/a b 'c'.pcx", "a b 'c'.jpg"}, {"/pics/trailing.", "trailing.jpg"},
+        {"/pics/caf\xE9.bmp", "caf\xE9.jpg"}, {"/pics/a\xEF\xBF\xBD.bmp", "a\xEF\xBF\xBD.jpg"},
     };
     for (const auto& [path, name] : cases)
-        EXPECT_EQ(browser::proposedJpegName(QString::fromUtf8(path)), QString::fromUtf8(name))
-            << path;
+        EXPECT_EQ(browser::proposedJpegName(QByteArray(path)), QByteArray(name)) << path;
 }

@@ -42,11 +42,11 @@ TEST_F(Keyboard, ArrowKeysFromTheStartStepThroughTheFilesWithThePreview) {
     press(Qt::Key_Down);
     EXPECT_EQ(Form1->FileListBox1->ItemIndex(), 1);
     EXPECT_EQ(Form1->Gvbox1->FileName(), b);
-    EXPECT_EQ(Form1->CurrentFile, b);
+    EXPECT_EQ(Form1->CurrentFile.display(), b);
     press(Qt::Key_Down); // the last row stays selected
     EXPECT_EQ(Form1->FileListBox1->ItemIndex(), 1);
     press(Qt::Key_Up);
-    EXPECT_EQ(Form1->CurrentFile, a);
+    EXPECT_EQ(Form1->CurrentFile.display(), a);
 }
 
 TEST_F(Keyboard, HomeAndEndFromNoSelection) {
@@ -56,10 +56,10 @@ TEST_F(Keyboard, HomeAndEndFromNoSelection) {
     start();
     ASSERT_TRUE(activate(Form1));
     press(Qt::Key_Home);
-    EXPECT_EQ(Form1->CurrentFile, a);
+    EXPECT_EQ(Form1->CurrentFile.display(), a);
     select(-1);
     press(Qt::Key_End);
-    EXPECT_EQ(Form1->CurrentFile, c);
+    EXPECT_EQ(Form1->CurrentFile.display(), c);
 }
 
 TEST_F(Keyboard, TabVisitsTheThreeListsInTurn) {

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -120,6 +121,37 @@ TEST_F(DecodeBudget, AGifClaimingAHugeScreenIsDecodedOutsideTheProgram) {
     EXPECT_EQ(facts.bitsPerPixel, 1);
 }
 
+TEST_F(DecodeBudget, OwnFormatsClaimingHugePicturesPreviewInThePreviewsMemory) {
+    // Whole, these pictures take 400 MB (GEM, PC Paint: a byte a pixel), 50 MB (MS Paint: a bit
+    // a pixel) and 144 MB (IFF, as 32-bit pixels); a preview holds a few hundred kilobytes.
+    using decoders::Format;
+    const struct {
+        QByteArray bytes;
+        Format format;
+        int side;
+    } files[] = {
+        {fixtures::hugeGemImg(20000), Format::GemImg, 20000},
+        {fixtures::hugePcPaint(20000), Format::PcPaint, 20000},
+        {fixtures::hugeMsp(20000), Format::Msp, 20000},
+        {fixtures::hugeIlbm(6000), Format::Ilbm, 6000},
+    };
+    decoders::decodeBytes(fixtures::buildPcPaint(), Format::PcPaint, QSize(200, 200));
+    for (const auto& f : files) {
+        const long before = peakKiB(true);
+        const decoders::Picture p = decoders::decodeBytes(f.bytes, f.format, QSize(200, 200));
+        const long grown = peakKiB(false) - before;
+        ASSERT_TRUE(p.ok()) << int(f.format) << ": " << p.error.toStdString();
+        EXPECT_EQ(p.width, f.side);
+        EXPECT_EQ(p.height, f.side);
+        EXPECT_EQ(p.image.size(), QSize(200, 200));
+        EXPECT_LT(grown, 20 * 1024) << int(f.format) << ": the whole picture was held";
+    }
+    // Every pixel of the PC Paint file has colour 7 (a grey ramp's 7, 7, 7).
+    const decoders::Picture pic =
+        decoders::decodeBytes(files[1].bytes, Format::PcPaint, QSize(200, 200));
+    EXPECT_EQ(QColor(pic.image.pixel(199, 199)), QColor(7, 7, 7));
+}
+
 TEST_F(DecodeBudget, AnInterlacedPngPreviewsReducedWithTheColoursOfTheFullPicture) {
     QImage picture(1200, 800, QImage::Format_RGB32);
     for (int y = 0; y < picture.height(); ++y)
@@ -143,6 +175,51 @@ TEST_F(DecodeBudget, AnInterlacedPngPreviewsReducedWithTheColoursOfTheFullPictur
         const QColor got = small.image.pixel(at);
         EXPECT_NEAR(got.red(), expected.red(), 2) << at.x() << "," << at.y();
         EXPECT_NEAR(got.blue(), expected.blue(), 2) << at.x() << "," << at.y();
+    }
+}
+
+// An 8-bit grey Adam7 PNG of value(x, y), each pass's rows unfiltered.
+QByteArray adam7Grey(int width, int height, const std::function<int(int, int)>& value) {
+    static const int start[7][2] = {{0, 0}, {4, 0}, {0, 4}, {2, 0}, {0, 2}, {1, 0}, {0, 1}};
+    static const int step[7][2] = {{8, 8}, {8, 8}, {4, 8}, {4, 4}, {2, 4}, {2, 2}, {1, 2}};
+    QByteArray raw;
+    for (int p = 0; p < 7; ++p)
+        for (int y = start[p][1]; y < height; y += step[p][1]) {
+            raw.append('\0');
+            for (int x = start[p][0]; x < width; x += step[p][0])
+                raw.append(char(value(x, y)));
+        }
+    fixtures::Bytes ihdr;
+    ihdr.be32(std::uint32_t(width)).be32(std::uint32_t(height)).u8(8).u8(0).u8(0).u8(0).u8(1);
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + fixtures::pngChunk("IHDR", ihdr.data) +
+           fixtures::pngChunk("IDAT", qCompress(raw, 1).mid(4)) + fixtures::pngChunk("IEND", {});
+}
+
+TEST_F(DecodeBudget, AHugeInterlacedPngPreviewsFromItsFirstPassesStillAveraged) {
+    // 20 megapixels in four grey quarters; the top left one alternates 0 and 200 by column.
+    const int w = 5000, h = 4000;
+    const auto value = [&](int x, int y) {
+        if (x < w / 2)
+            return y < h / 2 ? (x % 2 ? 200 : 0) : 80;
+        return y < h / 2 ? 160 : 240;
+    };
+    const QByteArray path = write("huge-adam7.png", adam7Grey(w, h, value));
+    const long before = peakKiB(true);
+    const decoders::Picture p = decoders::decodeFile(path, preview());
+    const long grown = peakKiB(false) - before;
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    EXPECT_EQ(QSize(p.width, p.height), QSize(w, h));
+    ASSERT_EQ(p.image.size(), QSize(200, 160));
+    EXPECT_LT(grown, 30 * 1024) << "the whole picture was held";
+    // Each preview pixel is the average of its block of the whole picture.
+    const int r = w / p.image.width();
+    for (const QPoint at :
+         {QPoint(50, 40), QPoint(51, 40), QPoint(150, 40), QPoint(50, 120), QPoint(150, 120)}) {
+        int sum = 0;
+        for (int y = at.y() * r; y < (at.y() + 1) * r; ++y)
+            for (int x = at.x() * r; x < (at.x() + 1) * r; ++x)
+                sum += value(x, y);
+        EXPECT_NEAR(qGray(p.image.pixel(at)), sum / (r * r), 1) << at.x() << "," << at.y();
     }
 }
 

@@ -11,20 +11,6 @@
 
 namespace fixtures {
 
-namespace {
-
-std::uint32_t crc32(const QByteArray& bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const char c : bytes) {
-        crc ^= std::uint8_t(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-} // namespace
-
 int patternIndex(int x, int y, int colours) {
     return (x / 3 + (y / 4) * 3) % colours;
 }
@@ -71,6 +57,21 @@ QByteArray toPbm(const QImage& image) {
     return out;
 }
 
+QImage averagedBlocks(const QImage& image, int r) {
+    QImage out(image.width() / r, image.height() / r, QImage::Format_RGB32);
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x) {
+            int sums[3] = {0, 0, 0};
+            for (int dy = 0; dy < r; ++dy)
+                for (int dx = 0; dx < r; ++dx) {
+                    const QRgb c = image.pixel(x * r + dx, y * r + dy);
+                    sums[0] += qRed(c), sums[1] += qGreen(c), sums[2] += qBlue(c);
+                }
+            out.setPixel(x, y, qRgb(sums[0] / (r * r), sums[1] / (r * r), sums[2] / (r * r)));
+        }
+    return out;
+}
+
 QByteArray writeNative(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
@@ -97,11 +98,6 @@ QByteArray runTool(const QString& program, const QStringList& args, const QByteA
 }
 
 QByteArray buildPng(int width, int height, const QByteArray& rows) {
-    auto chunk = [](const QByteArray& type, const QByteArray& body) {
-        Bytes c;
-        c.be32(std::uint32_t(body.size())).raw(type).raw(body).be32(crc32(type + body));
-        return c.data;
-    };
     Bytes ihdr;
     ihdr.be32(std::uint32_t(width)).be32(std::uint32_t(height)).u8(8).u8(2).u8(0).u8(0).u8(0);
     QByteArray filtered;
@@ -109,8 +105,8 @@ QByteArray buildPng(int width, int height, const QByteArray& rows) {
     for (int y = 0; y * stride < rows.size(); ++y)
         filtered.append('\0').append(rows.mid(qsizetype(y) * stride, stride));
     const QByteArray zlib = qCompress(filtered).mid(4); // drop Qt's length prefix
-    return QByteArray("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", ihdr.data) + chunk("IDAT", zlib) +
-           chunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", ihdr.data) +
+           pngChunk("IDAT", zlib) + pngChunk("IEND", {});
 }
 
 QByteArray buildWmf(const QByteArray& moreRecords) {
@@ -342,6 +338,89 @@ QByteArray buildPcPaint() {
     for (int code : ega)
         f.u8(code);
     f.le16(1).le16(int(packed.size()) + 5).le16(int(pixels.size())).u8(marker).raw(packed);
+    return f.data;
+}
+
+QByteArray buildPcPaintPlanar() {
+    const int rowBytes = (kWidth + 7) / 8;
+    QByteArray pixels;
+    for (int plane = 0; plane < 4; ++plane)
+        for (int row = kHeight - 1; row >= 0; --row) // bottom line first
+            for (int b = 0; b < rowBytes; ++b) {
+                int byte = 0;
+                for (int k = 0; k < 8; ++k)
+                    if (patternIndex(b * 8 + k, row, 16) & (1 << plane))
+                        byte |= 0x80 >> k;
+                pixels.append(char(byte));
+            }
+    // Runs of equal bytes, across rows and planes as they fall.
+    const std::uint8_t marker = 0xEE;
+    QByteArray packed;
+    for (qsizetype i = 0; i < pixels.size();) {
+        qsizetype run = 1;
+        while (i + run < pixels.size() && pixels[i + run] == pixels[i] && run < 255)
+            ++run;
+        if (run >= 2 || std::uint8_t(pixels[i]) == marker)
+            packed.append(char(marker)).append(char(run)).append(pixels[i]);
+        else
+            packed.append(pixels[i]);
+        i += run;
+    }
+    Bytes f;
+    f.le16(0x1234).le16(kWidth).le16(kHeight).le16(0).le16(0).u8(0x31).u8(0xFF).u8(0);
+    f.le16(4).le16(48);
+    for (int i = 0; i < 16; ++i)
+        f.u8(i * 4).u8(63 - i * 4).u8(32);
+    f.le16(1).le16(int(packed.size()) + 5).le16(int(pixels.size())).u8(marker).raw(packed);
+    return f.data;
+}
+
+QByteArray hugeGemImg(int side) {
+    // Eight planes; each line used 255 times, its planes alternately all clear and all set.
+    Bytes g;
+    g.be16(1).be16(8).be16(8).be16(1).be16(85).be16(85).be16(side).be16(side);
+    const int rowBytes = (side + 7) / 8;
+    for (int y = 0; y < side; y += 255) {
+        g.u8(0).u8(0).u8(0xFF).u8(std::min(255, side - y));
+        for (int plane = 0; plane < 8; ++plane)
+            for (int left = rowBytes; left > 0; left -= 127)
+                g.u8((plane % 2 ? 0x80 : 0) | std::min(127, left));
+    }
+    return g.data;
+}
+
+QByteArray hugePcPaint(int side) {
+    // Eight bits a pixel, every pixel colour 7, in runs of 65535.
+    Bytes runs;
+    for (std::int64_t left = std::int64_t(side) * side; left > 0; left -= 65535)
+        runs.u8(0xAA).u8(0).le16(int(std::min<std::int64_t>(65535, left))).u8(7);
+    Bytes p;
+    p.le16(0x1234).le16(side).le16(side).le16(0).le16(0).u8(0x08).u8(0xFF).u8(0).le16(0).le16(0);
+    p.le16(1).le16(int(runs.data.size() + 5)).le16(0).u8(0xAA).raw(runs.data);
+    return p.data;
+}
+
+QByteArray hugeMsp(int side) {
+    // Version 2 with every row empty: all white.
+    Bytes m;
+    m.raw("LinS").le16(side).le16(side).raw(QByteArray(24, '\0'));
+    m.raw(QByteArray(qsizetype(side) * 2, '\0'));
+    return m.data;
+}
+
+QByteArray hugeIlbm(int side) {
+    // One plane, each row one ByteRun1 run after another of 128 set bytes.
+    Bytes body;
+    const int rowBytes = ((side + 15) / 16) * 2;
+    for (int y = 0; y < side; ++y)
+        for (int left = rowBytes; left > 0; left -= 128)
+            body.u8(1 - std::min(128, left)).u8(0xFF);
+    Bytes chunks;
+    chunks.raw("BMHD").be32(20).be16(side).be16(side).be32(0).u8(1).u8(0).u8(1).u8(0);
+    chunks.be16(0).u8(1).u8(1).be16(side).be16(side);
+    chunks.raw("BODY").be32(std::uint32_t(body.data.size())).raw(body.data);
+    Bytes f;
+    f.raw("FORM").be32(std::uint32_t(4 + chunks.data.size())).raw("ILBM").raw(chunks.data);
     return f.data;
 }
 

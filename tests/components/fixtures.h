@@ -2,6 +2,8 @@
 // built here byte by byte from the format's structure where no tool writes it.
 #pragma once
 
+#include "byte_builder.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -11,22 +13,7 @@
 
 namespace fixtures {
 
-// Little helpers that append numbers in either byte order.
-struct Bytes {
-    QByteArray data;
-    Bytes& u8(int v) {
-        data.append(char(v & 0xFF));
-        return *this;
-    }
-    Bytes& le16(int v) { return u8(v).u8(v >> 8); }
-    Bytes& be16(int v) { return u8(v >> 8).u8(v); }
-    Bytes& le32(std::uint32_t v) { return le16(int(v & 0xFFFF)).le16(int(v >> 16)); }
-    Bytes& be32(std::uint32_t v) { return be16(int(v >> 16)).be16(int(v & 0xFFFF)); }
-    Bytes& raw(const QByteArray& b) {
-        data.append(b);
-        return *this;
-    }
-};
+using test::Bytes;
 
 // The picture most fixtures hold: 24 x 16, many colours (a gradient).
 constexpr int kWidth = 24;
@@ -41,6 +28,10 @@ int patternIndex(int x, int y, int colours);
 // The picture as binary PPM / PBM (every tool below reads these).
 QByteArray toPpm(const QImage& image);
 QByteArray toPbm(const QImage& image); // dark pixels black
+
+// Each r x r block of the picture averaged into one pixel (the lines and columns left over
+// dropped): what a preview reduced by r shows.
+QImage averagedBlocks(const QImage& image, int r);
 
 QByteArray readBytes(const QString& path);
 // Writes the file and returns its path as native bytes (fails the running test when it cannot).
@@ -75,8 +66,19 @@ QByteArray buildHrz();
 QByteArray buildGemXimg(); // 4 planes with an XIMG palette
 QByteArray buildMsp(bool version2);
 QByteArray buildIlbmChunky();
-QByteArray buildPcPaint();                                          // 4 bits per pixel, EGA palette
+QByteArray buildPcPaint(); // 4 bits per pixel, EGA palette
+// Four planes of one bit, 16 colours from an RGB palette: colour i is red i * 4, green
+// 63 - i * 4, blue 32 (of 63).
+QByteArray buildPcPaintPlanar();
 QByteArray buildPng(int width, int height, const QByteArray& rows); // rows: RGB bytes
+// A PNG chunk: length, type, body and checksum.
+using test::pngChunk;
+
+// Small files claiming side x side pixels, with just enough data to fill them.
+QByteArray hugeGemImg(int side);
+QByteArray hugePcPaint(int side);
+QByteArray hugeMsp(int side);
+QByteArray hugeIlbm(int side);
 
 // A JPEG of the picture carrying an EXIF orientation.
 QByteArray withExifOrientation(const QByteArray& jpeg, int orientation);

@@ -83,6 +83,57 @@ TEST(OwnDecoders, GiveThePixelsTheFileDescribes) {
     const QRgb ega[4] = {qRgb(0, 0, 0), qRgb(0xAA, 0, 0), qRgb(255, 255, 255), qRgb(0, 255, 0)};
     const auto pic = decoders::decodeBytes(fixtures::buildPcPaint(), Format::PcPaint);
     expectPattern(pic.image, 4, [&](int i) { return ega[i]; });
+    // Each of four planes gives one bit of a pixel's colour, plane 0 the lowest.
+    const auto planar = decoders::decodeBytes(fixtures::buildPcPaintPlanar(), Format::PcPaint);
+    EXPECT_EQ(planar.bitsPerPixel, 4);
+    expectPattern(planar.image, 16, [](int i) {
+        return qRgb(i * 4 * 255 / 63, (63 - i * 4) * 255 / 63, 32 * 255 / 63);
+    });
+}
+
+TEST(OwnDecoders, PreviewTheWholePictureShrunkAndRefuseTruncatedData) {
+    using decoders::Format;
+    const QImage bands = fixtures::fourColourPicture();
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        Format format;
+    } files[] = {
+        {"GEM, four planes, repeated lines", fixtures::buildGemXimg(), Format::GemImg},
+        {"GEM, one plane", fixtures::runTool("pbmtogem", {}, fixtures::toPbm(bands)),
+         Format::GemImg},
+        {"MS Paint 1", fixtures::buildMsp(false), Format::Msp},
+        {"MS Paint 2", fixtures::buildMsp(true), Format::Msp},
+        {"IFF PBM", fixtures::buildIlbmChunky(), Format::Ilbm},
+        {"IFF, 24 planes",
+         fixtures::runTool("ppmtoilbm", {}, fixtures::toPpm(fixtures::colourPicture())),
+         Format::Ilbm},
+        {"PC Paint, 4 bits", fixtures::buildPcPaint(), Format::PcPaint},
+        {"PC Paint, 4 planes", fixtures::buildPcPaintPlanar(), Format::PcPaint},
+    };
+    // 24 x 16 into an 8 x 8 box: blocks of 3 x 3, the last line left over.
+    const QSize box(8, 8);
+    for (const auto& f : files) {
+        ASSERT_FALSE(f.bytes.isEmpty()) << f.name;
+        const decoders::Picture full = decoders::decodeBytes(f.bytes, f.format);
+        const decoders::Picture small = decoders::decodeBytes(f.bytes, f.format, box);
+        ASSERT_TRUE(full.ok() && small.ok()) << f.name;
+        EXPECT_EQ(small.width, full.width) << f.name;
+        EXPECT_EQ(small.height, full.height) << f.name;
+        EXPECT_EQ(small.bitsPerPixel, full.bitsPerPixel) << f.name;
+        EXPECT_EQ(small.image.convertToFormat(QImage::Format_RGB32),
+                  fixtures::averagedBlocks(full.image, 3))
+            << f.name;
+        // The header alone tells the same facts.
+        const decoders::Picture facts = decoders::decodeBytes(f.bytes, f.format, {}, true);
+        EXPECT_TRUE(facts.image.isNull()) << f.name;
+        EXPECT_EQ(facts.width, full.width) << f.name;
+        EXPECT_EQ(facts.bitsPerPixel, full.bitsPerPixel) << f.name;
+        // Data that ends early is no picture, reduced or not.
+        const QByteArray cut = f.bytes.left(f.bytes.size() * 3 / 4);
+        EXPECT_FALSE(decoders::decodeBytes(cut, f.format).ok()) << f.name;
+        EXPECT_FALSE(decoders::decodeBytes(cut, f.format, box).ok()) << f.name;
+    }
 }
 
 TEST(OwnDecoders, ReadAnIffBodyFollowedByOtherChunks) {
@@ -112,6 +163,110 @@ TEST(OwnDecoders, ReadWhatTheNetpbmToolsWrite) {
     ASSERT_TRUE(gem.ok()) << gem.error.toStdString();
     for (int x = 0; x < fixtures::kWidth; ++x)
         EXPECT_EQ(qGray(gem.image.pixel(x, 5)) < 128, qGray(bands.pixel(x, 5)) < 128) << x;
+}
+
+TEST(Pict, FactsFromTheOpcodesAgreeWithTheDecodeAndHugeFramesAreNoPreview) {
+    QTemporaryDir dir;
+    const QImage bands = fixtures::fourColourPicture();
+    const struct {
+        const char* how;
+        QByteArray ppm;
+        QStringList options;
+        int bitsPerPixel;
+    } kinds[] = {
+        {"direct colours", fixtures::toPpm(fixtures::colourPicture()), {}, 24},
+        {"a palette pixel map", fixtures::toPpm(bands), {"-type", "palette"}, 8},
+    };
+    for (const auto& k : kinds) {
+        const QByteArray pict = fixtures::runTool(
+            "gm", QStringList{"convert", "-"} + k.options + QStringList{"pict:-"}, k.ppm);
+        ASSERT_FALSE(pict.isEmpty()) << k.how;
+        const QByteArray path = fixtures::writeNative(dir.filePath("apple.pic"), pict);
+        const decoders::Picture facts = decoders::readFacts(path);
+        EXPECT_EQ(facts.width, fixtures::kWidth) << k.how;
+        EXPECT_EQ(facts.height, fixtures::kHeight) << k.how;
+        EXPECT_EQ(facts.bitsPerPixel, k.bitsPerPixel) << k.how;
+        decoders::DecodeOptions preview;
+        preview.hint = QSize(200, 200);
+        for (const auto& options : {decoders::DecodeOptions(), preview}) {
+            const decoders::Picture p = decoders::decodeFile(path, options);
+            ASSERT_TRUE(p.ok()) << k.how << ": " << p.error.toStdString();
+            EXPECT_EQ(p.width, facts.width) << k.how;
+            EXPECT_EQ(p.height, facts.height) << k.how;
+            EXPECT_EQ(p.bitsPerPixel, facts.bitsPerPixel) << k.how;
+        }
+    }
+    // A 554-byte file claiming a 20000 x 20000 frame: its facts, but no preview.
+    fixtures::Bytes hostile;
+    hostile.raw(QByteArray(512, '\0')).be16(0).be16(0).be16(0).be16(20000).be16(20000);
+    hostile.be16(0x0011).be16(0x02FF).be16(0x0C00).raw(QByteArray(24, '\0')).be16(0x00FF);
+    const QByteArray path = fixtures::writeNative(dir.filePath("claims.pic"), hostile.data);
+    const decoders::Picture facts = decoders::readFacts(path);
+    EXPECT_EQ(facts.width, 20000);
+    EXPECT_EQ(facts.height, 20000);
+    decoders::DecodeOptions preview;
+    preview.hint = QSize(200, 200);
+    const decoders::Picture p = decoders::decodeFile(path, preview);
+    EXPECT_FALSE(p.ok());
+    EXPECT_EQ(p.error.toStdString(), "picture too large for a preview");
+}
+
+TEST(HeaderFacts, ADamagedHeaderGivesNoFactsAndNoPicture) {
+    QTemporaryDir dir;
+    // Each file's header cut short, and (where the size is one field) its width set to 0.
+    const auto zeroed = [](QByteArray bytes, qsizetype at, int length) {
+        bytes.replace(at, length, QByteArray(length, '\0'));
+        return bytes;
+    };
+    fixtures::Bytes pict;
+    pict.raw(QByteArray(512, '\0')).be16(0).be16(0).be16(0).be16(300).be16(200);
+    pict.be16(0x0011).be16(0x02FF).be16(0x0C00).raw(QByteArray(24, '\0')).be16(0x00FF);
+    const QByteArray tiff = fixtures::runTool("gm", {"convert", "-", "tif:-"},
+                                              fixtures::toPpm(fixtures::colourPicture()));
+    QByteArray tiffFarDirectory = tiff;
+    tiffFarDirectory.replace(4, 4, QByteArray("\x00\x00\xFF\x7F", 4));
+    if (tiff.startsWith("MM"))
+        tiffFarDirectory.replace(4, 4, QByteArray("\x7F\xFF\x00\x00", 4));
+    const QByteArray gif = fixtures::runTool("gm", {"convert", "-", "gif:-"},
+                                             fixtures::toPpm(fixtures::colourPicture()));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } files[] = {
+        {"cut.img", fixtures::buildGemXimg().left(10)},
+        {"narrow.img", zeroed(fixtures::buildGemXimg(), 12, 2)},
+        {"cut.msp", fixtures::buildMsp(true).left(6)},
+        {"narrow.msp", zeroed(fixtures::buildMsp(true), 4, 2)},
+        {"cut.iff", fixtures::buildIlbmChunky().left(24)},
+        {"narrow.iff", zeroed(fixtures::buildIlbmChunky(), 20, 2)},
+        {"cut.pic", fixtures::buildPcPaint().left(8)},
+        {"narrow.pic", zeroed(fixtures::buildPcPaint(), 2, 2)},
+        {"cut.pict", pict.data.left(515)},
+        {"narrow.pict", zeroed(pict.data, 516, 4)},
+        {"cut.tif", tiff.left(12)},
+        {"far-directory.tif", tiffFarDirectory},
+        {"cut.gif", gif.left(8)},
+        {"narrow.gif", zeroed(gif, 6, 2)},
+    };
+    ASSERT_FALSE(tiff.isEmpty());
+    ASSERT_FALSE(gif.isEmpty());
+    for (const auto& f : files) {
+        const QByteArray path = fixtures::writeNative(dir.filePath(f.name), f.bytes);
+        const decoders::Picture facts = decoders::readFacts(path);
+        EXPECT_FALSE(facts.error.isEmpty()) << f.name;
+        EXPECT_EQ(facts.width, 0) << f.name;
+        EXPECT_FALSE(decoders::decodeFile(path).ok()) << f.name;
+    }
+    // The same headers whole give their facts (the damage above is what is refused).
+    for (const char* whole : {"whole.img", "whole.pict", "whole.tif"}) {
+        const QByteArray bytes = QByteArray(whole).endsWith("img")    ? fixtures::buildGemXimg()
+                                 : QByteArray(whole).endsWith("pict") ? pict.data
+                                                                      : tiff;
+        const decoders::Picture facts =
+            decoders::readFacts(fixtures::writeNative(dir.filePath(whole), bytes));
+        EXPECT_TRUE(facts.error.isEmpty()) << whole << ": " << facts.error.toStdString();
+        EXPECT_GT(facts.width, 0) << whole;
+    }
 }
 
 TEST(FormatChoice, ContentWinsOverExtensionAndPictIsReadUnderPic) {

@@ -65,6 +65,12 @@ TEST(ImageBoxGeometry, FitsShrinksAndMapsExposedRectangles) {
     EXPECT_EQ(zoomedSize({6000, 4000}, 4.0), QSize(24000, 16000));
     EXPECT_EQ(zoomedSize({3, 3}, 0.25), QSize(1, 1));
 
+    using components::devicePixels;
+    EXPECT_EQ(devicePixels({200, 200}, 2.0), QSize(400, 400));
+    EXPECT_EQ(devicePixels({200, 200}, 1.0), QSize(200, 200));
+    EXPECT_EQ(devicePixels({101, 75}, 1.25), QSize(127, 94)) << "partly covered pixels count";
+    EXPECT_EQ(devicePixels({80, 60}, 1.5), QSize(120, 90)) << "no pixel added by rounding";
+
     using components::sourceRectFor;
     EXPECT_EQ(sourceRectFor({0, 0, 8, 8}, 4.0, {10, 10}), QRect(0, 0, 2, 2));
     EXPECT_EQ(sourceRectFor({6, 6, 4, 4}, 4.0, {10, 10}), QRect(1, 1, 2, 2))
@@ -165,6 +171,21 @@ TEST_F(ImageBox, FullSizeBoxTakesTheZoomedSizeAndKeepsEnlargedPixelsSharp) {
     const QColor shrunk = rendered(box).pixelColor(2, 2);
     EXPECT_GT(shrunk.red(), 60) << "shrinking averages the pixels";
     EXPECT_LT(shrunk.red(), 195);
+
+    // A 1-bit picture (as the decoder helper hands them over) shrinks through its colours.
+    QImage mono(40, 40, QImage::Format_Mono);
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            mono.setPixel(x, y, (x + y) % 2);
+    box.setFileName(save("checker.bmp", mono));
+    ASSERT_TRUE(box.waitForPixels());
+    ASSERT_EQ(box.shownImage().depth(), 1);
+    box.setZoom(0.25f);
+    ASSERT_EQ(box.size(), QSize(10, 10));
+    const QImage grey = rendered(box);
+    for (const QPoint at : {QPoint(0, 0), QPoint(5, 5), QPoint(9, 9)})
+        EXPECT_NEAR(grey.pixelColor(at).red(), 127, 2) << at.x() << "," << at.y();
 }
 
 TEST_F(ImageBox, DrawsTheExposedCornerOfAHugeZoom) {

@@ -1,6 +1,6 @@
 // The picture loader and its cache: a cap that holds, a changed file never shown from the cache,
 // neighbours decoded ahead with one decode for both sizes, and a slow decode that the box
-// neither waits for nor shows once the box has moved on.
+// neither waits for nor shows once the box has moved on, and the busy pointer while one runs.
 #include "components/decoders/decode.h"
 #include "components/image_box.h"
 #include "components/picture_cache.h"
@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -57,6 +58,10 @@ TEST(PictureCache, NeverHoldsMoreThanItsCapAndKeepsTheNeighbourhood) {
     EXPECT_NE(cache.find(keyOf(39)), nullptr);
     EXPECT_EQ(cache.find(keyOf(38)), nullptr);
     EXPECT_EQ(cache.find(keyOf(0, QSize(200, 200))), nullptr) << "another size is another key";
+    // What left is handed out, to be freed off the UI thread, and no longer counted.
+    const std::vector<QImage> evicted = cache.takeEvicted();
+    EXPECT_EQ(evicted.size() + cache.count(), 40u);
+    EXPECT_TRUE(cache.takeEvicted().empty());
 
     decoders::Picture huge = oneMiB();
     huge.image = QImage(2048, 2048, QImage::Format_RGB32); // 16 MiB
@@ -194,6 +199,22 @@ TEST_F(Loader, AChangedFileIsNeverShownFromTheCache) {
     EXPECT_EQ(centre(box), QColor(Qt::green));
 }
 
+// A picture taken through waitFor (as Save as JPEG and the benchmarks take it, without the
+// event loop) is handed over once: with nothing kept in the cache, the next box that shows the
+// file decodes it again rather than finding the old hand-over still waiting for delivery.
+TEST_F(Loader, APictureTakenWithoutTheEventLoopIsNotHandedOverTwice) {
+    PictureLoader uncached(1024); // smaller than any picture: nothing is stored
+    const QString path = save("photo.bmp", {40, 30}, Qt::red);
+    for (int load = 1; load <= 3; ++load) {
+        TGvbox box(Mode::Preview, nullptr, &uncached);
+        box.setFileName(path);
+        ASSERT_TRUE(box.waitForPixels());
+        EXPECT_EQ(centre(box), QColor(Qt::red));
+        EXPECT_EQ(uncached.decodesStarted(), load);
+    }
+    EXPECT_EQ(uncached.cacheBytes(), 0);
+}
+
 TEST_F(Loader, DecodesNeighboursAheadWithOneDecodeForBothSizes) {
     countDecodes();
     const QString a = save("a.png", {300, 200}, Qt::red);
@@ -229,6 +250,50 @@ TEST_F(Loader, DecodesNeighboursAheadWithOneDecodeForBothSizes) {
     EXPECT_EQ(centre(preview), QColor(Qt::blue));
     EXPECT_EQ(decodesOf("c.png"), 1);
     EXPECT_LE(loader.cacheBytes(), loader.capacity());
+}
+
+TEST_F(Loader, PicturesLargerThanTheCacheAreShownButNotDecodedAheadOverAndOver) {
+    PictureLoader small(4 * kMiB);
+    small.setDecoder([this](int fd, const QByteArray& name, const decoders::DecodeOptions& o) {
+        std::lock_guard lock(countMutex);
+        ++decodes[QFile::decodeName(name).section('/', -1)];
+        return decoders::decodeOpenFile(fd, name, o);
+    });
+    // 1600 x 1200 at 32 bits: 7.3 MiB each, more than the whole cache.
+    const QString a = save("a.png", {1600, 1200}, Qt::red);
+    const QString b = save("b.png", {1600, 1200}, Qt::green);
+    const QString c = save("c.png", {1600, 1200}, Qt::blue);
+    small.setNeighbourSource([&] {
+        return std::vector<components::DecodeAhead>{{QFile::encodeName(b), QSize()},
+                                                    {QFile::encodeName(c), QSize()}};
+    });
+    TGvbox box(Mode::FullSize, nullptr, &small);
+    box.setFileName(a);
+    // Until every decode is over and its pixels handed out (a picture not yet handed out would
+    // serve without a decode).
+    const auto settle = [&] {
+        ASSERT_TRUE(pump([&] { return small.idle(); }));
+        QApplication::processEvents();
+    };
+    ASSERT_TRUE(box.waitForPixels());
+    EXPECT_EQ(centre(box), QColor(Qt::red));
+    settle();
+    // Every step asks again for the neighbours it could not keep.
+    for (int i = 0; i < 3; ++i) {
+        small.neighboursChanged();
+        settle();
+    }
+    EXPECT_EQ(decodesOf("b.png"), 1);
+    EXPECT_EQ(decodesOf("c.png"), 1);
+    EXPECT_LE(small.cacheBytes(), small.capacity());
+
+    // Stepped onto, it is decoded for the box that waits for it.
+    box.setFileName(b);
+    ASSERT_TRUE(box.waitForPixels());
+    EXPECT_EQ(centre(box), QColor(Qt::green));
+    EXPECT_EQ(box.shownImage().size(), QSize(1600, 1200));
+    EXPECT_EQ(decodesOf("b.png"), 2);
+    EXPECT_LE(small.cacheBytes(), small.capacity());
 }
 
 TEST_F(Loader, SteppingPastASlowFileNeitherWaitsForItNorShowsItLate) {
@@ -267,6 +332,45 @@ TEST_F(Loader, SteppingPastASlowFileNeitherWaitsForItNorShowsItLate) {
     EXPECT_EQ(box.bmpw(), 80);
     EXPECT_FALSE(painted.contains(QColor(Qt::green)));
     EXPECT_EQ(loader.decodesCancelled(), 1) << "nobody wanted the slow file any more";
+}
+
+TEST_F(Loader, ASlowDecodeShowsTheBusyPointerUntilItsPixelsOrTheNextFileCome) {
+    std::atomic<bool> release{false};
+    loader.setDecoder([&release](int fd, const QByteArray& name, const decoders::DecodeOptions& o) {
+        if (name.contains("slow"))
+            for (int i = 0; i < 1000 && !release.load() && !(o.cancel && o.cancel->load()); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return decoders::decodeOpenFile(fd, name, o);
+    });
+    const auto busy = [](const TGvbox& box) {
+        return box.testAttribute(Qt::WA_SetCursor) && box.cursor().shape() == Qt::BusyCursor;
+    };
+    const QString quick = save("quick.png", {60, 40}, Qt::red);
+    const QString slow = save("slow.png", {70, 40}, Qt::green);
+    TGvbox box(Mode::Preview, nullptr, &loader);
+    box.setFileName(quick);
+    ASSERT_TRUE(box.waitForPixels());
+    pump([] { return false; }, 400);
+    EXPECT_FALSE(busy(box)) << "a quick decode never shows it";
+
+    // The pixels come when they are released: busy until then, only then.
+    box.setFileName(slow);
+    EXPECT_FALSE(busy(box));
+    EXPECT_TRUE(pump([&] { return busy(box); }, 3000));
+    release = true;
+    ASSERT_TRUE(pump([&] { return !box.pixelsPending(); }, 3000));
+    EXPECT_EQ(centre(box), QColor(Qt::green));
+    EXPECT_FALSE(busy(box));
+
+    // Stepping on while a decode is slow: the next picture's arrival ends the busy state.
+    release = false;
+    const QString slower = save("slower.png", {80, 40}, Qt::blue);
+    box.setFileName(slower);
+    ASSERT_TRUE(pump([&] { return busy(box); }, 3000));
+    box.setFileName(quick);
+    EXPECT_TRUE(pump([&] { return !box.pixelsPending() && !busy(box); }, 3000));
+    EXPECT_EQ(centre(box), QColor(Qt::red));
+    release = true;
 }
 
 } // namespace

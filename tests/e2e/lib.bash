@@ -48,6 +48,31 @@ outer_geometry() {
     echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
 }
 
+# outer_geometry_settled WINDOW EXPECTED [SECONDS]: waits until the window's outer geometry
+# starts with EXPECTED ("left top" or "left top width height"; the window manager frames the
+# window, then the program corrects its place), and prints it as it is then, reached or not.
+outer_geometry_settled() {
+    local win="$1" expected="$2" seconds="${3:-10}" geometry
+    for _ in $(seq $((seconds * 10))); do
+        geometry=$(outer_geometry "$win")
+        [[ "$geometry " == "$expected "* ]] && break
+        sleep 0.1
+    done
+    echo "$geometry"
+}
+
+# visible_window XDOTOOL-SEARCH-ARGS...: waits up to ten seconds for a mapped window that
+# xdotool search finds with these arguments and prints its id, or nothing.
+visible_window() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1 || true)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    echo "$id"
+}
+
 # close_window WINDOW: asks the window to close, as its close box does.
 close_window() {
     wmctrl -i -c "$1"

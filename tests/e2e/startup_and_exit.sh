@@ -6,12 +6,7 @@ mkdir -p "$work/pictures"
 start "$work/pictures"
 win=$(window_with_title "Glimra v2.0")
 
-# The window manager frames the window, then the program corrects its size: allow it time.
-for _ in $(seq 50); do
-    read -r x y w h < <(outer_geometry "$win")
-    [ "$x $y $w $h" = "0 0 516 311" ] && break
-    sleep 0.1
-done
+read -r x y w h < <(outer_geometry_settled "$win" "0 0 516 311" 5)
 [ "$x $y" = "0 0" ] || fail "window at $x,$y instead of 0,0"
 [ "$w x $h" = "516 x 311" ] || fail "window is $w x $h outside instead of 516 x 311"
 

@@ -38,10 +38,18 @@ rows() {
 
 # activate WINDOW: makes the window the active one, as a click on it would.
 activate() {
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
-    for _ in $(seq 30); do
-        [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
-        sleep 0.1
+    # A loaded machine may map the window late or drop the first request: ask again each second,
+    # every other time by giving the window the input focus, which the window manager follows.
+    for try in $(seq 12); do
+        if [ $((try % 2)) = 1 ]; then
+            xdotool windowactivate "$1" >/dev/null 2>&1 || true
+        else
+            xdotool windowraise "$1" windowfocus "$1" >/dev/null 2>&1 || true
+        fi
+        for _ in $(seq 10); do
+            [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+            sleep 0.1
+        done
     done
     fail "window $1 did not become active"
 }
@@ -54,12 +62,7 @@ activate "$browser"
 
 xdotool key Down
 status_shows "$dir/a.avi - Playing"
-video=""
-for _ in $(seq 50); do
-    video=$(visible_video)
-    [ -n "$video" ] && break
-    sleep 0.1
-done
+video=$(visible_window --name '^Glimra Video$')
 [ -n "$video" ] || fail "the video is not shown in a window titled 'Glimra Video'"
 sleep 0.3
 [ "$(xdotool getactivewindow)" = "$browser" ] || fail "the video window took the focus"
@@ -100,12 +103,7 @@ sleep 1
 
 xmessage -name other "another program" &
 helpers+=("$!")
-other=""
-for _ in $(seq 50); do
-    other=$(xdotool search --onlyvisible --classname '^other$' 2>/dev/null | head -n 1 || true)
-    [ -n "$other" ] && break
-    sleep 0.1
-done
+other=$(visible_window --classname '^other$')
 [ -n "$other" ] || fail "the other program's window did not appear"
 activate "$other"
 sleep 1

@@ -69,7 +69,7 @@ TEST(DriveGlyphs, FollowTheDriveKind) {
     EXPECT_EQ(filelists::driveGlyph(DriveType::RAM), Glyph::RAM);
 }
 
-TEST(RowHeights, FollowTheSpecificationsArithmetic) {
+TEST(RowHeights, FollowTheDesignedArithmetic) {
     // The browser's 8-point font: text height 13, system font 16.
     EXPECT_EQ(filelists::adjustedTextHeight(13, 16), 16);
     EXPECT_EQ(filelists::driveRowHeight(13, 16), 16);

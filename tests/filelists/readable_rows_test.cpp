@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,11 +19,16 @@ namespace {
 const char* const kFirst = "Elarun_images_2560x1600_mountain_lake.jpg";
 const char* const kSecond = "Elarun_images_2560x1600_mountain_peak.jpg";
 
-// Draws the list as the screen would and lets the layout that follows take place.
-void paint(QAbstractItemView& view) {
-    view.viewport()->grab();
-    QTest::qWait(20);
-    view.viewport()->grab();
+// Draws the list as the screen would until laidOut holds. A row wider than those drawn before
+// lays the list out again on a later turn of the event loop, which a loaded machine may reach
+// only after several; the checks that follow still say whether it came out right.
+void paintUntil(QAbstractItemView& view, const std::function<bool()>& laidOut) {
+    [[maybe_unused]] const bool done = QTest::qWaitFor(
+        [&] {
+            view.viewport()->grab();
+            return laidOut();
+        },
+        5000);
 }
 
 // The tooltip a pause of the pointer over the row brings up; empty when none shows.
@@ -51,10 +57,10 @@ TEST_F(ReadableRows, FileListScrollsSidewaysToLongNamesAndShowsThemWhole) {
     list.setMask("*.jpg");
     list.show();
     ASSERT_EQ(list.Count(), 3);
-    paint(list);
-
     const int textWidth = list.fontMetrics().horizontalAdvance(kSecond);
     QScrollBar* sideways = list.horizontalScrollBar();
+    paintUntil(list,
+               [&] { return sideways->maximum() + list.viewport()->width() >= textWidth + 2; });
 
     EXPECT_GT(sideways->maximum(), 0) << "a list that cuts names must scroll sideways";
     EXPECT_GE(sideways->maximum() + list.viewport()->width(), textWidth + 2)
@@ -70,7 +76,7 @@ TEST_F(ReadableRows, FileListScrollsSidewaysToLongNamesAndShowsThemWhole) {
     tree.dir("short");
     tree.file("short/b.jpg");
     list.setDirectory(tree.text("short"));
-    paint(list);
+    paintUntil(list, [&] { return sideways->maximum() == 0; });
     EXPECT_EQ(list.Count(), 1);
     EXPECT_EQ(sideways->maximum(), 0);
 }
@@ -82,7 +88,7 @@ TEST_F(ReadableRows, DirectoryListScrollsSidewaysToLongFolderNames) {
     list.resize(149, 200);
     list.setDirectory(tree.text(""));
     list.show();
-    paint(list);
+    paintUntil(list, [&] { return list.horizontalScrollBar()->maximum() > 0; });
     EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
     const int last = list.Count() - 1;
     EXPECT_EQ(tipOver(list, last), "Holiday_pictures_from_the_summer_of_2019_unsorted");

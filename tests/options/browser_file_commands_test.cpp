@@ -44,7 +44,7 @@ TEST_F(BrowserFileCommands, DeletingAMiddleFileSelectsAndPreviewsTheNext) {
     EXPECT_EQ(trash(), QStringList{"b.bmp"});
     EXPECT_EQ(Form1->FileListBox1->Count(), 2);
     EXPECT_EQ(Form1->FileListBox1->ItemIndex(), 1);
-    EXPECT_EQ(Form1->CurrentFile, c);
+    EXPECT_EQ(Form1->CurrentFile.display(), c);
     EXPECT_EQ(Form1->Panel1->text(), c + " - Image Size: 6 x 3 Pixels x 16.8M colors");
 }
 
@@ -222,7 +222,7 @@ TEST_F(BrowserFileCommands, FailuresRefreshAndStopsDoNot) {
         EXPECT_TRUE(dialogs.messages[0].text.startsWith(c.text))
             << dialogs.texts().join("|").toStdString();
         EXPECT_EQ(Form1->FileListBox1->Count(), 2);
-        EXPECT_EQ(Form1->CurrentFile, b);
+        EXPECT_EQ(Form1->CurrentFile.display(), b);
         // A refused copy leaves the list as it was.
         picture("d.bmp", 4, 4);
         Form1->CopyCurrentFile1->trigger();
@@ -298,8 +298,8 @@ TEST_F(BrowserFileCommands, ExploreFromHereOpensTheShownFolder) {
     start("[Options]\nExplorer=1\n");
     Form1->ExploreFromHere1->trigger();
     ASSERT_EQ(starter.started.size(), 1);
-    EXPECT_EQ(starter.started[0].mid(1), QStringList{Form1->CurrentDir});
-    EXPECT_EQ(Form1->CurrentDir, folder.path());
+    EXPECT_EQ(starter.started[0].mid(1), QStringList{Form1->CurrentDir.display()});
+    EXPECT_EQ(Form1->CurrentDir.display(), folder.path());
 }
 
 } // namespace

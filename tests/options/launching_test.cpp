@@ -34,7 +34,7 @@ protected:
 TEST_F(Launching, ExplorerOpensTheCurrentFolderAsOneArgument) {
     install("xdg-open");
     const QString dir = "/home/u/My Pictures; $(rm -rf x) `y`";
-    options::exploreFromHere(nullptr, true, dir);
+    options::exploreFromHere(nullptr, true, platform::NativePath::fromText(dir));
     ASSERT_EQ(starter.started.size(), 1);
     EXPECT_EQ(starter.started[0], (QStringList{bin.filePath("xdg-open"), dir}));
     EXPECT_TRUE(dialogs.messages.isEmpty());
@@ -43,34 +43,35 @@ TEST_F(Launching, ExplorerOpensTheCurrentFolderAsOneArgument) {
 TEST_F(Launching, FileManagerIsTheFirstFoundWithoutArguments) {
     install("nautilus");
     install("caja");
-    options::exploreFromHere(nullptr, false, "/somewhere");
+    options::exploreFromHere(nullptr, false, platform::NativePath("/somewhere"));
     ASSERT_EQ(starter.started.size(), 1);
     EXPECT_EQ(starter.started[0], QStringList{bin.filePath("caja")});
 }
 
 TEST_F(Launching, ExploreFailures) {
-    options::exploreFromHere(nullptr, false, "/x"); // no file manager at all
+    options::exploreFromHere(nullptr, false, platform::NativePath("/x")); // no file manager at all
     EXPECT_TRUE(starter.started.isEmpty());
     install("xdg-open");
     starter.succeed = false;
-    options::exploreFromHere(nullptr, true, "/x");
+    options::exploreFromHere(nullptr, true, platform::NativePath("/x"));
     EXPECT_EQ(dialogs.texts(), (QStringList{options::kExploreFailed, options::kExploreFailed}));
     EXPECT_EQ(dialogs.messages[0].caption, "Glimra Error");
 }
 
 TEST_F(Launching, OpenWithAppendsTheFileAsOneArgument) {
     const QString file = "/pics/-rf \"quoted\" $HOME;`x`.jpg";
-    options::openWith(nullptr, "\"/opt/my editor/bin/edit\" --new-window", file);
+    options::openWith(nullptr, "\"/opt/my editor/bin/edit\" --new-window",
+                      platform::NativePath::fromText(file));
     ASSERT_EQ(starter.started.size(), 1);
     EXPECT_EQ(starter.started[0], (QStringList{"/opt/my editor/bin/edit", "--new-window", file}));
 }
 
 TEST_F(Launching, OpenWithFailures) {
-    options::openWith(nullptr, "gimp", "");
+    options::openWith(nullptr, "gimp", {});
     EXPECT_TRUE(starter.started.isEmpty());
-    options::openWith(nullptr, "", "/a.bmp");
+    options::openWith(nullptr, "", platform::NativePath("/a.bmp"));
     starter.succeed = false;
-    options::openWith(nullptr, "gimp", "/a.bmp");
+    options::openWith(nullptr, "gimp", platform::NativePath("/a.bmp"));
     EXPECT_EQ(dialogs.texts(), (QStringList{options::kOpenWithNoFile, options::kOpenWithFailed,
                                             options::kOpenWithFailed}));
     EXPECT_EQ(dialogs.messages[0].caption, "Glimra Message");
@@ -79,11 +80,13 @@ TEST_F(Launching, OpenWithFailures) {
 
 TEST(OpenWithItem, UsableOnlyWithCommandAndFile) {
     using options::openWithItemState;
-    EXPECT_EQ(openWithItemState("GIMP", "gimp", "/a.bmp").caption, "Open with GIMP");
-    EXPECT_TRUE(openWithItemState("GIMP", "gimp", "/a.bmp").enabled);
-    EXPECT_FALSE(openWithItemState("GIMP", "gimp", "").enabled);
-    EXPECT_EQ(openWithItemState("GIMP", "", "/a.bmp").caption, "Open with...");
-    EXPECT_FALSE(openWithItemState("GIMP", "", "/a.bmp").enabled);
+    EXPECT_EQ(openWithItemState("GIMP", "gimp", platform::NativePath("/a.bmp")).caption,
+              "Open with GIMP");
+    EXPECT_TRUE(openWithItemState("GIMP", "gimp", platform::NativePath("/a.bmp")).enabled);
+    EXPECT_FALSE(openWithItemState("GIMP", "gimp", {}).enabled);
+    EXPECT_EQ(openWithItemState("GIMP", "", platform::NativePath("/a.bmp")).caption,
+              "Open with...");
+    EXPECT_FALSE(openWithItemState("GIMP", "", platform::NativePath("/a.bmp")).enabled);
 }
 
 } // namespace

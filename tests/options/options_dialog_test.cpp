@@ -24,7 +24,7 @@ class OptionsDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         test::writeIni({});
-        form = std::make_unique<TForm1>(QStringList{});
+        form = std::make_unique<TForm1>(QList<QByteArray>{});
         password = std::make_unique<TPasswordDlg>();
         dialog = std::make_unique<TPagesDlg>(form.get(), password.get());
         TPasswordDlg::modalRunner = [this](TPasswordDlg& d) {
@@ -256,7 +256,7 @@ TEST_F(OptionsDialog, BrowseClearAndSetCurrent) {
     dialog->Button1Click(nullptr);
     EXPECT_TRUE(dialog->Edit2->text().isEmpty() && dialog->Edit3->text().isEmpty());
     EXPECT_EQ(dialog->Edit5->text(), "\"/opt/My Apps/edit\"");
-    form->CurrentDir = "/somewhere/else";
+    form->CurrentDir = platform::NativePath("/somewhere/else");
     dialog->Button5Click(nullptr);
     EXPECT_EQ(dialog->Edit1->text(), "/somewhere/else");
 }

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -149,6 +150,82 @@ TEST(MessageBoxes, NoticesAndErrorsCarryTheirIcons) {
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_EQ(dialogs.messages[0].icon, platform::MessageIcon::Information);
     EXPECT_EQ(dialogs.messages[1].icon, platform::MessageIcon::Error);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FileDialogSetup, ChosenNamesAreCheckedBeforeTheDialogAccepts) {
+    QTemporaryDir dir;
+    test::writeFile(dir.filePath("there.jpg"), "x");
+    using platform::ChosenFileCheck;
+    platform::FileDialogRequest jpeg;
+    jpeg.title = "Glimra Save As JPEG Dialog";
+    jpeg.pathMustExist = true;
+    platform::FileDialogRequest copy = jpeg;
+    copy.fileMustExist = copy.createPrompt = true;
+    platform::FileDialogRequest open;
+    open.fileMustExist = true;
+    const struct {
+        const platform::FileDialogRequest& request;
+        QString chosen;
+        ChosenFileCheck::Verdict verdict;
+        QString text;
+    } cases[] = {
+        {jpeg, dir.filePath("new.jpg"), ChosenFileCheck::Accept, {}},
+        {jpeg, dir.filePath("there.jpg"), ChosenFileCheck::Accept, {}},
+        {jpeg, dir.filePath("missing/new.jpg"), ChosenFileCheck::Refuse,
+         dir.filePath("missing") + "\nPath does not exist.\nCheck the path and try again."},
+        {copy, dir.filePath("missing/there.jpg"), ChosenFileCheck::Refuse,
+         dir.filePath("missing") + "\nPath does not exist.\nCheck the path and try again."},
+        {copy, dir.filePath("there.jpg"), ChosenFileCheck::Accept, {}},
+        {copy, dir.filePath("new.jpg"), ChosenFileCheck::AskToCreate,
+         "new.jpg\nThis file does not exist.\nDo you want to create it?"},
+        {open, dir.filePath("new.jpg"), ChosenFileCheck::Refuse,
+         "new.jpg\nFile not found.\nCheck the file name and try again."},
+    };
+    for (const auto& c : cases) {
+        const ChosenFileCheck check = platform::checkChosenFile(c.request, c.chosen);
+        EXPECT_EQ(check.verdict, c.verdict) << c.chosen.toStdString();
+        EXPECT_EQ(check.message.text, c.text);
+    }
+    EXPECT_EQ(platform::checkChosenFile(jpeg, dir.filePath("missing/new.jpg")).message.caption,
+              "Glimra Save As JPEG Dialog");
+
+    // A folder and a file whose names are not valid UTF-8 are shown with U+FFFD; the dialog's
+    // answer is checked as the bytes it stands for, so both are found.
+    const platform::NativePath odd =
+        platform::NativePath(QFile::encodeName(dir.path())).child("caf\xE9");
+    ASSERT_EQ(::mkdir(odd.c_str(), 0755), 0);
+    test::writeNativeFile(odd.child("a\xff.jpg").bytes(), "x");
+    for (platform::FileDialogRequest* r : {&jpeg, &copy}) {
+        r->folder = odd;
+        r->proposedName = "a\xff.jpg";
+    }
+    const QString shown = odd.display() + "/" + platform::displayText("a\xff.jpg");
+    EXPECT_EQ(platform::checkChosenFile(jpeg, odd.display() + "/new.jpg").verdict,
+              ChosenFileCheck::Accept);
+    EXPECT_EQ(platform::checkChosenFile(copy, shown).verdict, ChosenFileCheck::Accept);
+    EXPECT_EQ(platform::chosenPath(shown, copy), odd.child("a\xff.jpg"));
+    test::removeNativeTree(odd.bytes());
+}
+
+TEST(FileDialogResult, FolderAndProposedNameComeBackAsTheirBytes) {
+    using platform::chosenPath;
+    using platform::NativePath;
+    const NativePath folder("/pics/caf\xE9");
+    const QByteArray proposal("a\xff.jpg");
+    const QString shownFolder = folder.display();
+    const QString shownName = platform::displayText(proposal);
+    EXPECT_EQ(chosenPath(shownFolder + "/" + shownName, folder, proposal).bytes(),
+              "/pics/caf\xE9/a\xff.jpg");
+    // A name the user typed, or another folder, is the text typed.
+    EXPECT_EQ(chosenPath(shownFolder + "/b.jpg", folder, proposal).bytes(), "/pics/caf\xE9/b.jpg");
+    EXPECT_EQ(chosenPath("/tmp/" + shownName, folder, proposal).bytes(), "/tmp/a\xff.jpg");
+    EXPECT_EQ(chosenPath(QString::fromUtf8("/tmp/\xC3\xA9.jpg"), folder, proposal).bytes(),
+              "/tmp/\xC3\xA9.jpg");
+    EXPECT_TRUE(chosenPath({}, folder, proposal).isEmpty());
 }
 
 } // namespace

@@ -6,14 +6,19 @@
 #include "platform/trash.h"
 #include "test_env.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -163,6 +168,38 @@ TEST_F(FileOps, ShellFailureShowsItsOwnErrorBox) {
     EXPECT_EQ(dialogs.messages[1].caption, "Error Moving File or Folder");
     EXPECT_EQ(dialogs.messages[2].caption, "Error Deleting File or Folder");
     EXPECT_EQ(dialogs.messages[2].icon, platform::MessageIcon::Error);
+}
+
+TEST_F(FileOps, ProgressWindowShowsTheNameAsItIsAndCancelKeepsTheOldTarget) {
+    const QString from = make("<b>big <img src=x>.bmp", QByteArray(3 << 20, 'b'));
+    const QString to = make("old.bmp", "old");
+    platform::setProgressWindowDelay(std::chrono::milliseconds(0));
+    // Cancel is pressed as soon as the window shows.
+    QString shownText;
+    Qt::TextFormat shownFormat = Qt::AutoText;
+    std::function<void()> pressCancel = [&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(window);
+                progress && progress->isVisible()) {
+                shownText = progress->labelText();
+                if (const QLabel* label = progress->findChild<QLabel*>())
+                    shownFormat = label->textFormat();
+                progress->cancel();
+                return;
+            }
+        QTimer::singleShot(0, pressCancel);
+    };
+    QTimer::singleShot(0, pressCancel);
+    const bool copied =
+        platform::shellFileOperation(nullptr, {ShellOperation::Copy, N(from), N(to), false});
+    platform::setProgressWindowDelay(std::chrono::milliseconds(500));
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(shownText, "Copying <b>big <img src=x>.bmp");
+    EXPECT_EQ(shownFormat, Qt::PlainText);
+    EXPECT_EQ(test::readFile(to), "old");
+    EXPECT_EQ(test::readFile(from).size(), 3 << 20);
+    EXPECT_TRUE(leftovers().isEmpty());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << "a cancel is no failure to report";
 }
 
 TEST_F(FileOps, ShellCopyAndMoveReplaceExistingTargets) {

@@ -194,6 +194,19 @@ TEST_F(Profile, FilesThatAreNoRegularFileAreNeverReadOrWritten) {
     ::unlink(ini.constData());
 }
 
+TEST_F(Profile, AnOverlargeFileIsRefusedWithoutReadingItAndKeptAsItIs) {
+    test::writeIni("[Options]\nDisplay=2\n");
+    const QByteArray ini = QFile::encodeName(test::iniPath());
+    const off_t size = off_t(platform::kProfileFileMax) + 1;
+    ASSERT_EQ(::truncate(ini.constData(), size), 0); // sparse: costs no disk
+    EXPECT_EQ(platform::ProfileFile::read(kIni).problem(), "larger than 16 MB");
+    EXPECT_EQ(read("Options", "Display"), "dflt");
+    EXPECT_FALSE(write("Options", "Display", "1"));
+    struct stat st {};
+    ASSERT_EQ(::stat(ini.constData(), &st), 0);
+    EXPECT_EQ(st.st_size, size);
+}
+
 TEST_F(Profile, TwoWritersAtOnceLoseNoKey) {
     ASSERT_TRUE(write("Options", "Start", "1"));
     const auto writeKeys = [](const QString& prefix) {

@@ -3,6 +3,7 @@
 
 #include "platform/process.h"
 
+#include <QFile>
 #include <QList>
 #include <QStringList>
 
@@ -13,13 +14,20 @@ public:
     RecordingStarter() { platform::setProcessStarter(this); }
     ~RecordingStarter() override { platform::setProcessStarter(nullptr); }
 
-    // Program first, then its arguments, one list per start.
+    // Program first, then its arguments, one list per start: as text, and as the bytes passed.
     QList<QStringList> started;
+    QList<QList<QByteArray>> startedBytes;
     // The answer every start gives.
     bool succeed = true;
 
-    bool startDetached(const QString& program, const QStringList& arguments) override {
-        started.append(QStringList{program} + arguments);
+    bool startDetached(const QByteArray& program, const QList<QByteArray>& arguments) override {
+        QList<QByteArray> bytes{program};
+        bytes += arguments;
+        QStringList text;
+        for (const QByteArray& word : bytes)
+            text << QFile::decodeName(word);
+        started.append(text);
+        startedBytes.append(bytes);
         return succeed;
     }
 };

@@ -22,4 +22,12 @@ bool iniExists();
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
 
+// The same for paths given as their bytes (names that are not valid UTF-8).
+void writeNativeFile(const QByteArray& path, const QByteArray& bytes);
+QByteArray readNativeFile(const QByteArray& path);
+bool existsNative(const QByteArray& path);
+// Removes a folder and everything in it, whatever the names (the toolkit cannot remove names
+// that are not valid UTF-8).
+void removeNativeTree(const QByteArray& path);
+
 } // namespace test

@@ -8,6 +8,7 @@
 #include "viewer/nav_bar.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace test {
 namespace {
@@ -67,9 +68,13 @@ void WindowFixture::TearDown() {
 }
 
 void WindowFixture::start(const QByteArray& ini) {
+    startIn(QFile::encodeName(folder.path()), ini);
+}
+
+void WindowFixture::startIn(const QByteArray& nativeFolder, const QByteArray& ini) {
     if (!ini.isEmpty())
         writeIni(ini);
-    windows = std::make_unique<app::WindowSet>(QStringList{folder.path()});
+    windows = std::make_unique<app::WindowSet>(QList<QByteArray>{nativeFolder});
     Form1->show();
     NavBarForm->show();
 }

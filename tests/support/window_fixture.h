@@ -19,6 +19,8 @@ protected:
 
     // Starts the windows with the folder as the first argument (after the files are made).
     void start(const QByteArray& ini = {});
+    // The same with another folder, given as its bytes, as the first argument.
+    void startIn(const QByteArray& nativeFolder, const QByteArray& ini = {});
 
     // A picture file of this size and bits per pixel (1, 4, 8, 24 or 32), as BMP or PNG by
     // the name's extension; returns its path.

@@ -4,6 +4,7 @@
 #include "components/media_player.h"
 #include "filelists/file_list_box.h"
 #include "media_fixtures.h"
+#include "platform/window_caption.h"
 #include "test_env.h"
 #include "viewer/full_size_window.h"
 #include "viewer/nav_bar.h"
@@ -66,7 +67,8 @@ TEST_F(FullSize, ZoomStepsWithTheBarShownAndHidden) {
     EXPECT_TRUE(zoomIn());
     EXPECT_FALSE(zoomOut());
     EXPECT_EQ(Form2->windowTitle(), "Glimra .25x Zoom");
-    EXPECT_EQ(Form2->size(), QSize(75, 68));
+    // 75 x 68 by the sizing rule, but never narrower than the caption needs.
+    EXPECT_EQ(Form2->size(), QSize(std::max(75, Form2->minimumWidth()), 68));
     // With the bar hidden its buttons stay as they were; the step still follows.
     NavBarForm->close();
     EXPECT_FALSE(Form1->SpeedButton1->isChecked());
@@ -121,18 +123,51 @@ TEST_F(FullSize, StepOutsideTheRangeTakesOneClickMoreBack) {
 }
 
 TEST_F(FullSize, OddSizedPicturesFitTheirWindowAtEveryStepWithoutScrollBars) {
-    // Odd sides make halves at 50 % and 150 %, and quarters at 25 % and 75 %.
-    picture("odd.bmp", 101, 77);
+    // Each picture makes halves at its step whose neighbours differ, odd below and even above,
+    // and is larger than the window's least size there.
+    struct Case {
+        const char* name;
+        int w, h, step;
+    };
+    const Case cases[] = {
+        {"a.bmp", 1242, 802, 0}, // 310.5 x 200.5 at 25 %
+        {"b.bmp", 1201, 801, 1}, // 600.5 x 400.5 at 50 %
+        {"c.bmp", 1206, 806, 2}, // 904.5 x 604.5 at 75 %
+        {"d.bmp", 303, 203, 4},  // 454.5 x 304.5 at 150 %
+    };
+    for (const Case& c : cases)
+        picture(c.name, c.w, c.h, 8);
+    start();
+    // The refresh of the first activation comes first.
+    QCoreApplication::processEvents();
+    openOn(0);
+    for (int row = 0; row < 4; ++row) {
+        select(row);
+        Form2->zoomToStep(cases[row].step);
+        QCoreApplication::processEvents();
+        const std::string at = Form2->windowTitle().toStdString() + " of " + cases[row].name;
+        EXPECT_EQ(Form2->Gvbox1->size(), Form2->Scroller->viewport()->size()) << at;
+        EXPECT_FALSE(Form2->Scroller->horizontalScrollBar()->isVisible()) << at;
+        EXPECT_FALSE(Form2->Scroller->verticalScrollBar()->isVisible()) << at;
+    }
+}
+
+TEST_F(FullSize, TinyPicturesGetAWindowThatShowsItsCaptionWithThePictureCentred) {
+    picture("dot.bmp", 32, 32);
     start();
     openOn(0);
-    for (int k = 0; k < 8; ++k) {
-        Form2->zoomToStep(k);
-        QCoreApplication::processEvents();
-        const QString at = Form2->windowTitle();
-        EXPECT_EQ(Form2->Gvbox1->size(), Form2->Scroller->viewport()->size()) << at.toStdString();
-        EXPECT_FALSE(Form2->Scroller->horizontalScrollBar()->isVisible()) << at.toStdString();
-        EXPECT_FALSE(Form2->Scroller->verticalScrollBar()->isVisible()) << at.toStdString();
-    }
+    const int least = platform::captionedWindowWidth("Glimra Full Size");
+    EXPECT_GE(Form2->width(), least);
+    EXPECT_GE(Form2->height(), 32 + Form2->Panel1->height());
+    QCoreApplication::processEvents();
+    const QRect box = Form2->Gvbox1->geometry();
+    const QRect area = Form2->Scroller->viewport()->rect();
+    EXPECT_EQ(box.size(), QSize(32, 32));
+    EXPECT_LE(std::abs(box.center().x() - area.center().x()), 1) << "the picture is not centred";
+    EXPECT_LE(std::abs(box.center().y() - area.center().y()), 1);
+    // A longer caption asks for a wider window.
+    Form2->ZoomIn1Click(nullptr);
+    EXPECT_GE(Form2->width(), platform::captionedWindowWidth("Glimra .25x Zoom"));
 }
 
 TEST_F(FullSize, SteppingStopsAtBothEndsAndResetsTheZoom) {
@@ -152,7 +187,7 @@ TEST_F(FullSize, SteppingStopsAtBothEndsAndResetsTheZoom) {
     EXPECT_EQ(Form2->Panel1->text(), status);
     EXPECT_EQ(Form1->Panel1->text(), status);
     EXPECT_EQ(Form1->Gvbox1->FileName(), b);
-    EXPECT_EQ(Form1->CurrentFile, a) << "stepping leaves the browser's current file";
+    EXPECT_EQ(Form1->CurrentFile.display(), a) << "stepping leaves the browser's current file";
     Form2->NextImage1Click(nullptr); // last row: nothing
     EXPECT_EQ(Form1->FileListBox1->ItemIndex(), 1);
 }
@@ -175,7 +210,7 @@ TEST_F(FullSize, SteppingThroughSoundsAndPictures) {
     EXPECT_EQ(Form1->MediaPlayer1->FileName, d);
     EXPECT_EQ(Form1->Panel1->text(), d + " - Playing");
     EXPECT_EQ(Form2->Panel1->text(), d);
-    EXPECT_EQ(Form2->size().width(), Form2->Gvbox1->bmpw());
+    EXPECT_EQ(Form2->size().width(), std::max(Form2->Gvbox1->bmpw(), Form2->minimumWidth()));
     Form1->MediaPlayer1->Close();
 }
 
@@ -193,7 +228,8 @@ TEST_F(FullSize, SteppingOntoAVideoShowsItsFrameSizedLikeAPicture) {
     EXPECT_EQ(Form1->Panel1->text(), clip + " - Playing");
     Form2->NextImage1Click(nullptr);
     EXPECT_EQ(Form2->Gvbox1->FileName(), Form1->Options.ExecDir + "/Avi.bmp");
-    EXPECT_EQ(Form2->size().width(), Form2->Gvbox1->bmpw());
+    // As wide as the placeholder, but never narrower than the caption needs.
+    EXPECT_EQ(Form2->size().width(), std::max(Form2->Gvbox1->bmpw(), Form2->minimumWidth()));
     Form1->MediaPlayer1->Close();
 }
 
@@ -225,7 +261,7 @@ TEST_F(FullSize, BarStepsTheBrowserWhileTheWindowIsHidden) {
     start();
     select(0);
     NavBarForm->SpeedButton5Click(nullptr);
-    EXPECT_EQ(Form1->CurrentFile, b);
+    EXPECT_EQ(Form1->CurrentFile.display(), b);
     NavBarForm->SpeedButton5Click(nullptr);
     EXPECT_EQ(Form1->FileListBox1->ItemIndex(), 1);
 }
@@ -256,7 +292,7 @@ TEST_F(FullSize, CopyTakesTheSteppedToFileWithTheCurrentFilesFilter) {
     EXPECT_EQ(test::readFile(path("copy.png")), test::readFile(b));
 }
 
-TEST_F(FullSize, SaveAsJpegWritesARealJpegAndKeepsThePosition) {
+TEST_F(FullSize, SaveAsJpegWritesARealJpegAndKeepsTheSelectedFile) {
     picture("b.bmp", 64, 48);
     picture("c.bmp", 64, 48);
     start();
@@ -269,10 +305,10 @@ TEST_F(FullSize, SaveAsJpegWritesARealJpegAndKeepsThePosition) {
     QImageReader reader(path("a.jpg"));
     EXPECT_EQ(reader.format(), "jpeg");
     EXPECT_EQ(reader.size(), QSize(64, 48));
-    // The new file sorts first: the position stays, so it now shows b.bmp.
+    // The new file sorts first: c.bmp stays selected, one row further down.
     EXPECT_EQ(Form1->FileListBox1->Count(), 3);
-    EXPECT_EQ(Form1->FileListBox1->ItemIndex(), 1);
-    EXPECT_EQ(Form1->CurrentFile, path("b.bmp"));
+    EXPECT_EQ(Form1->FileListBox1->ItemIndex(), 2);
+    EXPECT_EQ(Form1->CurrentFile.display(), path("c.bmp"));
 }
 
 } // namespace

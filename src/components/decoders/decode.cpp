@@ -174,10 +174,12 @@ Picture decodeOpened(int fd, const QByteArray& name, const DecodeOptions& option
     const QSize claimed = claimedSize(head, format);
     const bool modest = claimed.isValid() && std::int64_t(claimed.width()) * claimed.height() <=
                                                  route.inProcessUpToPixels;
+    // A size the header claims and that is refused refuses the pixels too (Qt's GIF reader
+    // would take a screen of width 0 from its frame), so the facts and the decode agree.
+    if (claimed.isValid() && !sizeAcceptable(claimed.width(), claimed.height()))
+        return failure(QStringLiteral("picture too large"));
     // The facts come from the header whatever the size: only the pixels go to the helper.
     if (claimed.isValid() && factsOnly) {
-        if (!sizeAcceptable(claimed.width(), claimed.height()))
-            return failure(QStringLiteral("picture too large"));
         file.seek(0);
         QImageReader reader(&file, format == Format::Gif ? "gif" : "bmp");
         Picture p;
@@ -228,7 +230,7 @@ Picture decodeFile(const QString& path, QSize hint) {
     return decodeFile(QFile::encodeName(path), options);
 }
 
-Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint) {
+Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint, bool factsOnly) {
     if (bytes.isEmpty())
         return failure(QStringLiteral("empty file"));
     switch (format) {
@@ -240,8 +242,8 @@ Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint) {
             return failure(QStringLiteral("out of memory"));
         DecodeOptions options;
         options.hint = hint;
-        return format == Format::Jpeg ? readJpeg(file.get(), options, false)
-                                      : readPng(file.get(), options, false);
+        return format == Format::Jpeg ? readJpeg(file.get(), options, factsOnly)
+                                      : readPng(file.get(), options, factsOnly);
     }
     case Format::Gif:
     case Format::Bmp: {
@@ -253,13 +255,13 @@ Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint) {
                                                      : p;
     }
     case Format::GemImg:
-        return readGemImg(bytes, hint);
+        return readGemImg(bytes, hint, factsOnly);
     case Format::Msp:
-        return readMsp(bytes, hint);
+        return readMsp(bytes, hint, factsOnly);
     case Format::Ilbm:
-        return readIlbm(bytes, hint);
+        return readIlbm(bytes, hint, factsOnly);
     case Format::PcPaint:
-        return readPcPaint(bytes, hint);
+        return readPcPaint(bytes, hint, factsOnly);
     default:
         return failure(QStringLiteral("decoded by a helper"));
     }

@@ -37,7 +37,9 @@ Picture decodeFile(const QString& path, QSize hint = {});
 
 // Decodes bytes already in memory with the readers linked into this process (the program's
 // fast paths and our own decoders; the helper's libraries are not here). For tests and the
-// helper itself.
-Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint = {});
+// helper itself. factsOnly: size and bits per pixel from the header, no pixels (GIF and BMP
+// are decoded all the same).
+Picture decodeBytes(const QByteArray& bytes, Format format, QSize hint = {},
+                    bool factsOnly = false);
 
 } // namespace decoders

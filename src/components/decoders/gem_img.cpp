@@ -1,6 +1,7 @@
 #include "components/decoders/gem_img.h"
 
 #include "components/decoders/bytes.h"
+#include "components/decoders/row_sink.h"
 
 #include <algorithm>
 #include <array>
@@ -67,7 +68,7 @@ bool decodeRow(ByteReader& r, int patternLength, std::uint8_t* row, int rowBytes
 
 } // namespace
 
-Picture readGemImg(const QByteArray& bytes, QSize hint) {
+Picture readGemImg(const QByteArray& bytes, QSize hint, bool factsOnly) {
     ByteReader r(bytes);
     const int version = r.u16be();
     const int headerWords = r.u16be();
@@ -81,6 +82,11 @@ Picture readGemImg(const QByteArray& bytes, QSize hint) {
         return failure(QStringLiteral("not a GEM image"));
     if (!sizeAcceptable(width, height))
         return failure(QStringLiteral("bad picture size"));
+    const qsizetype dataStart = qsizetype(headerWords) * 2;
+    if (dataStart > bytes.size())
+        return failure(QStringLiteral("truncated GEM image"));
+    if (factsOnly)
+        return factsOnlyPicture(QSize(width, height), planes);
 
     QList<QRgb> palette;
     if (planes == 1) {
@@ -100,14 +106,13 @@ Picture readGemImg(const QByteArray& bytes, QSize hint) {
         }
     }
 
-    const qsizetype dataStart = qsizetype(headerWords) * 2;
     const int rowBytes = (width + 7) / 8;
     std::vector<std::uint8_t> rows(std::size_t(rowBytes) * std::size_t(planes));
     std::vector<std::uint8_t> line(std::size_t(rowBytes) * 8); // one line of colour indexes
-    // Runs through the data; with an image, also sets its pixels. A first run without one
-    // finds damaged data before the picture's memory is taken (".img" is also the extension
-    // of disk images, whose first bytes may pass for a header).
-    auto run = [&](QImage* image) {
+    // Runs through the data; with a sink, also gives it the lines. A first run without one
+    // finds damaged data before a full-size picture's memory is taken (".img" is also the
+    // extension of disk images, whose first bytes may pass for a header).
+    auto run = [&](RowSink* sink) {
         ByteReader in(bytes, dataStart);
         int y = 0;
         while (y < height) {
@@ -120,31 +125,32 @@ Picture readGemImg(const QByteArray& bytes, QSize hint) {
             for (int p = 0; p < planes; ++p)
                 if (!decodeRow(in, patternLength, &rows[std::size_t(p) * rowBytes], rowBytes))
                     return false;
-            if (!image) {
-                y += repeat;
-                continue;
+            if (sink && planes == 1) {
+                sink->put(y, rows.data(), repeat);
+            } else if (sink) {
+                // Eight pixels at a time: each plane's byte spread to one bit of eight lanes.
+                for (int b = 0; b < rowBytes; ++b) {
+                    std::uint64_t lanes = 0;
+                    for (int p = 0; p < planes; ++p)
+                        lanes |= kSpread[rows[std::size_t(p) * rowBytes + std::size_t(b)]] << p;
+                    for (int k = 0; k < 8; ++k)
+                        line[std::size_t(b) * 8 + std::size_t(k)] = std::uint8_t(lanes >> (8 * k));
+                }
+                sink->put(y, line.data(), repeat);
             }
-            // Eight pixels at a time: each plane's byte spread to one bit of eight lanes.
-            for (int b = 0; b < rowBytes; ++b) {
-                std::uint64_t lanes = 0;
-                for (int p = 0; p < planes; ++p)
-                    lanes |= kSpread[rows[std::size_t(p) * rowBytes + std::size_t(b)]] << p;
-                for (int k = 0; k < 8; ++k)
-                    line[std::size_t(b) * 8 + std::size_t(k)] = std::uint8_t(lanes >> (8 * k));
-            }
-            for (; repeat > 0 && y < height; --repeat, ++y)
-                std::memcpy(image->scanLine(y), line.data(), std::size_t(width));
+            y += repeat;
         }
         return true;
     };
-    if (dataStart > bytes.size() || !run(nullptr))
+    const QSize size(width, height);
+    if (reductionFor(size, hint) == 1 && !run(nullptr))
         return failure(QStringLiteral("truncated GEM image"));
-    QImage image(width, height, QImage::Format_Indexed8);
-    if (image.isNull())
+    RowSink sink(size, hint, planes == 1 ? RowSink::Rows::Bits : RowSink::Rows::Indexes, palette);
+    if (!sink.ok())
         return failure(QStringLiteral("out of memory"));
-    image.setColorTable(palette);
-    run(&image);
-    return finish(std::move(image), planes, hint);
+    if (!run(&sink))
+        return failure(QStringLiteral("truncated GEM image"));
+    return finishReduced(sink.take(), size, planes, hint);
 }
 
 } // namespace decoders

@@ -20,6 +20,7 @@
 
 namespace decoders {
 
-Picture readGemImg(const QByteArray& bytes, QSize hint);
+// Reduced towards hint as it decodes (see row_sink.h). factsOnly: the header's facts alone.
+Picture readGemImg(const QByteArray& bytes, QSize hint, bool factsOnly = false);
 
 } // namespace decoders

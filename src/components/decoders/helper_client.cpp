@@ -171,17 +171,34 @@ Picture HelperProcess::wait(const DecodeOptions& options, const Budget& budget) 
             picture.animated = reply.animated != 0;
             if (memfd < 0)
                 return picture;
-            const std::size_t bytes =
+            const std::size_t pixelBytes =
                 std::size_t(reply.bytesPerLine) * std::size_t(reply.imageHeight);
+            const QImage::Format format = QImage::Format(reply.imageFormat);
+            const bool indexed = format == QImage::Format_Mono || format == QImage::Format_Indexed8;
+            // A 1- or 8-bit picture's colours follow its pixels; a 32-bit one has none.
+            const bool coloursFit =
+                indexed ? reply.colours > 0 && reply.colours <= 256
+                        : reply.colours == 0 &&
+                              (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                               format == QImage::Format_ARGB32_Premultiplied);
+            const std::size_t bytes =
+                pixelBytes + (coloursFit ? std::size_t(reply.colours) * sizeof(QRgb) : 0);
             struct stat info {};
             void* pixels = MAP_FAILED;
-            if (reply.imageWidth > 0 && reply.imageHeight > 0 &&
-                reply.bytesPerLine >= reply.imageWidth && ::fstat(memfd, &info) == 0 &&
-                std::size_t(info.st_size) >= bytes)
+            if (coloursFit && reply.imageWidth > 0 && reply.imageHeight > 0 &&
+                std::int64_t(reply.bytesPerLine) * 8 >=
+                    std::int64_t(reply.imageWidth) * (format == QImage::Format_Mono ? 1
+                                                      : indexed                     ? 8
+                                                                                    : 32) &&
+                ::fstat(memfd, &info) == 0 && std::size_t(info.st_size) >= bytes)
                 pixels = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE, memfd, 0);
             ::close(memfd);
             if (pixels == MAP_FAILED)
                 return failure(QStringLiteral("decoder helper gave no pixels"));
+            QList<QRgb> colours(reply.colours);
+            if (indexed)
+                std::memcpy(colours.data(), static_cast<const char*>(pixels) + pixelBytes,
+                            std::size_t(reply.colours) * sizeof(QRgb));
             // The picture shares the helper's pages (copied only where written to).
             struct Mapping {
                 void* at;
@@ -190,7 +207,7 @@ Picture HelperProcess::wait(const DecodeOptions& options, const Budget& budget) 
             auto* mapping = new Mapping{pixels, bytes};
             picture.image = QImage(
                 static_cast<uchar*>(pixels), reply.imageWidth, reply.imageHeight,
-                reply.bytesPerLine, QImage::Format(reply.imageFormat),
+                reply.bytesPerLine, format,
                 [](void* info) {
                     auto* m = static_cast<Mapping*>(info);
                     ::munmap(m->at, m->size);
@@ -199,6 +216,8 @@ Picture HelperProcess::wait(const DecodeOptions& options, const Budget& budget) 
                 mapping);
             if (picture.image.isNull())
                 return failure(QStringLiteral("decoder helper gave no pixels"));
+            if (indexed)
+                picture.image.setColorTable(colours);
             return picture;
         }
         if (watch.expired()) {

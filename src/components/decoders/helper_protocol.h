@@ -43,7 +43,9 @@ struct Reply {
     std::int32_t imageHeight = 0;
     std::int32_t bytesPerLine = 0;
     std::int32_t imageFormat = 0; // a QImage::Format
-    char text[512] = {};          // the error, or the path of an OpenFile message
+    // Colours of a 1- or 8-bit picture, as QRgb values after the pixels in the memfd.
+    std::int32_t colours = 0;
+    char text[512] = {}; // the error, or the path of an OpenFile message
 };
 
 // One message with at most one descriptor attached (fd < 0: none). Sending never raises

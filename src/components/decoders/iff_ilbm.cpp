@@ -1,6 +1,7 @@
 #include "components/decoders/iff_ilbm.h"
 
 #include "components/decoders/bytes.h"
+#include "components/decoders/row_sink.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,7 +52,7 @@ bool readRow(ByteReader& r, bool packed, std::uint8_t* out, int n) {
 
 } // namespace
 
-Picture readIlbm(const QByteArray& bytes, QSize hint) {
+Picture readIlbm(const QByteArray& bytes, QSize hint, bool factsOnly) {
     ByteReader r(bytes);
     if (r.u32be() != 0x464F524D) // "FORM"
         return failure(QStringLiteral("not an IFF file"));
@@ -104,6 +105,10 @@ Picture readIlbm(const QByteArray& bytes, QSize hint) {
     if (chunky ? h.planes != 8 : (h.planes < 1 || (h.planes > 8 && !deep)) || h.compression > 1)
         return failure(QStringLiteral("unsupported IFF picture"));
 
+    const QSize size(h.width, h.height);
+    if (factsOnly)
+        return factsOnlyPicture(size, chunky ? 8 : h.planes);
+
     const bool ham = (mode & 0x800) && !deep && !chunky && (h.planes == 6 || h.planes == 8);
     const bool halfBrite = (mode & 0x80) && !deep && !ham && h.planes == 6;
     if (colours.isEmpty()) {
@@ -120,12 +125,16 @@ Picture readIlbm(const QByteArray& bytes, QSize hint) {
                 qRgb(qRed(colours[i]) / 2, qGreen(colours[i]) / 2, qBlue(colours[i]) / 2));
     colours.resize(256, 0xFF000000);
 
-    QImage image(h.width, h.height, QImage::Format_RGB32);
-    if (image.isNull())
+    // Palette pictures go on as colour indexes; deep and hold-and-modify ones as colours.
+    const bool indexed = !deep && !ham;
+    RowSink sink(size, hint, indexed ? RowSink::Rows::Indexes : RowSink::Rows::Rgb, colours);
+    if (!sink.ok())
         return failure(QStringLiteral("out of memory"));
     const int planeBytes = chunky ? (h.width + 1) & ~1 : ((h.width + 15) / 16) * 2;
     const int rowPlanes = chunky ? 1 : h.planes + (h.masking == 1 ? 1 : 0);
     std::vector<std::uint8_t> row(std::size_t(planeBytes) * std::size_t(rowPlanes));
+    std::vector<std::uint8_t> indexes(indexed ? std::size_t(h.width) : 0);
+    std::vector<QRgb> line(indexed ? 0 : std::size_t(h.width));
     // The reader keeps a pointer into the bytes, so they must outlive it.
     const QByteArray bodyBytes = bytes.left(bodyStart + bodyLength);
     ByteReader body(bodyBytes, bodyStart);
@@ -134,22 +143,25 @@ Picture readIlbm(const QByteArray& bytes, QSize hint) {
         for (int p = 0; p < rowPlanes; ++p)
             if (!readRow(body, h.compression == 1, &row[std::size_t(p) * planeBytes], planeBytes))
                 return failure(QStringLiteral("truncated IFF picture"));
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        if (chunky) {
+            sink.put(y, row.data());
+            continue;
+        }
         QRgb previous = colours[0];
         for (int x = 0; x < h.width; ++x) {
             std::uint32_t value = 0;
-            if (chunky) {
-                value = row[std::size_t(x)];
-            } else {
-                for (int p = 0; p < h.planes; ++p)
-                    if (row[std::size_t(p) * planeBytes + x / 8] & (0x80 >> (x % 8)))
-                        value |= 1u << p;
+            for (int p = 0; p < h.planes; ++p)
+                if (row[std::size_t(p) * planeBytes + x / 8] & (0x80 >> (x % 8)))
+                    value |= 1u << p;
+            if (indexed) {
+                indexes[std::size_t(x)] = std::uint8_t(value);
+                continue;
             }
             QRgb colour;
             if (deep) {
                 colour =
                     qRgb(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-            } else if (ham) {
+            } else {
                 // Hold and modify: the top two bits choose a palette colour or replace one
                 // component of the pixel to the left with the low bits.
                 const int control = int(value >> hamShift);
@@ -163,14 +175,16 @@ Picture readIlbm(const QByteArray& bytes, QSize hint) {
                     colour = qRgb(component, qGreen(previous), qBlue(previous));
                 else
                     colour = qRgb(qRed(previous), component, qBlue(previous));
-            } else {
-                colour = colours[int(value & 0xFF)];
             }
-            out[x] = colour;
+            line[std::size_t(x)] = colour;
             previous = colour;
         }
+        if (indexed)
+            sink.put(y, indexes.data());
+        else
+            sink.put(y, line.data());
     }
-    return finish(std::move(image), chunky ? 8 : h.planes, hint);
+    return finishReduced(sink.take(), size, chunky ? 8 : h.planes, hint);
 }
 
 } // namespace decoders

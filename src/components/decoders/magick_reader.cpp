@@ -2,6 +2,7 @@
 
 #include "components/decoders/budget.h"
 #include "components/decoders/bytes.h"
+#include "components/decoders/pict_header.h"
 
 #include <Magick++.h>
 #include <mutex>
@@ -78,6 +79,14 @@ int bitsFromImage(const Magick::Image& image) {
 // on take 4 more.
 constexpr double kMagickBytesPerPixel = 12;
 
+// GraphicsMagick draws a PICT file onto a canvas of its whole frame (and copies each pixel map
+// once more) before anything can be shrunk, so the time and memory of a preview follow the
+// size the header claims, whatever the file holds: a 554-byte file claiming 20000 x 20000 took
+// over 10 s. A preview of a PICT frame larger than this is refused (shown as unreadable); its
+// full-size decode runs under the budget as for every format. Pictures of this format are
+// screen-sized: 16 megapixels is more than any Macintosh screen of their time.
+constexpr std::int64_t kPictPreviewPixels = 16'000'000;
+
 Picture readWithMagick(const QByteArray& bytes, Format format, QSize hint, bool factsOnly) {
     const char* name = magickName(format);
     if (!name || bytes.isEmpty())
@@ -91,25 +100,36 @@ Picture readWithMagick(const QByteArray& bytes, Format format, QSize hint, bool 
         // The header first: a picture that cannot fit the budget is refused before its pixels
         // are allocated. The size hint is not passed on: GraphicsMagick takes it as the size of
         // headerless pictures (a DIB without its file header would come out as the box).
-        Magick::Image header;
-        header.magick(name);
-        if (format == Format::Wmf)
-            header.density(Magick::Geometry(96, 96));
-        try {
-            header.ping(blob);
-        } catch (const Magick::Warning&) {
+        // GraphicsMagick pings a PICT file by building its canvas: its frame and bits are
+        // read here instead.
+        std::int64_t w0 = 0, h0 = 0;
+        int bits = 0;
+        if (format == Format::Pict) {
+            const PictFacts pict = readPictFacts(bytes);
+            if (pict.size.isEmpty())
+                return failure(QStringLiteral("not a PICT picture"));
+            w0 = pict.size.width(), h0 = pict.size.height();
+            bits = pict.bitsPerPixel;
+            if (!factsOnly && !hint.isEmpty() && w0 * h0 > kPictPreviewPixels)
+                return failure(QStringLiteral("picture too large for a preview"));
+        } else {
+            Magick::Image header;
+            header.magick(name);
+            if (format == Format::Wmf)
+                header.density(Magick::Geometry(96, 96));
+            try {
+                header.ping(blob);
+            } catch (const Magick::Warning&) {
+            }
+            w0 = std::int64_t(header.columns()), h0 = std::int64_t(header.rows());
+            bits = storedBitsPerPixel(bytes, format);
+            if (bits == 0 && factsOnly && w0 > 0 && h0 > 0)
+                bits = bitsFromImage(header);
         }
-        const std::int64_t w0 = std::int64_t(header.columns()), h0 = std::int64_t(header.rows());
         if (w0 > 0 && h0 > 0 && !sizeAcceptable(w0, h0))
             return failure(QStringLiteral("picture too large"));
-        int bits = storedBitsPerPixel(bytes, format);
-        if (factsOnly && w0 > 0 && h0 > 0) {
-            Picture p;
-            p.width = int(w0);
-            p.height = int(h0);
-            p.bitsPerPixel = bits ? bits : bitsFromImage(header);
-            return p;
-        }
+        if (factsOnly && w0 > 0 && h0 > 0)
+            return factsOnlyPicture(QSize(int(w0), int(h0)), bits);
         // A metafile is drawn straight at the reduced size a preview needs.
         int reduction = 1;
         if (format == Format::Wmf && w0 > 0 && h0 > 0)

@@ -1,8 +1,10 @@
 #include "components/decoders/msp.h"
 
 #include "components/decoders/bytes.h"
+#include "components/decoders/row_sink.h"
 
 #include <cstring>
+#include <vector>
 
 namespace decoders {
 
@@ -34,7 +36,7 @@ bool unpackRow(ByteReader& r, int length, std::uint8_t* row, int rowBytes) {
 
 } // namespace
 
-Picture readMsp(const QByteArray& bytes, QSize hint) {
+Picture readMsp(const QByteArray& bytes, QSize hint, bool factsOnly) {
     ByteReader r(bytes);
     const std::uint32_t key = r.u32be();
     const bool version2 = key == 0x4C696E53; // "LinS"
@@ -45,29 +47,33 @@ Picture readMsp(const QByteArray& bytes, QSize hint) {
     if (r.failed() || !sizeAcceptable(width, height))
         return failure(QStringLiteral("bad picture size"));
     const int rowBytes = (width + 7) / 8;
-    QImage image(width, height, QImage::Format_Mono);
-    if (image.isNull())
+    // Version 1 holds every row as it is, version 2 a length for each row: a file too short
+    // for either is refused before any row.
+    const qsizetype needed = version2 ? qsizetype(height) * 2 : qsizetype(rowBytes) * height;
+    if (bytes.size() - kHeaderBytes < needed)
+        return failure(QStringLiteral("truncated MS Paint picture"));
+    const QSize size(width, height);
+    if (factsOnly)
+        return factsOnlyPicture(size, 1);
+    RowSink sink(size, hint, RowSink::Rows::Bits, {0xFF000000, 0xFFFFFFFF});
+    if (!sink.ok())
         return failure(QStringLiteral("out of memory"));
-    image.setColorTable({0xFF000000, 0xFFFFFFFF});
     if (!version2) {
         r.seek(kHeaderBytes);
-        if (r.remaining() < qsizetype(rowBytes) * height)
-            return failure(QStringLiteral("truncated MS Paint picture"));
         for (int y = 0; y < height; ++y, r.skip(rowBytes))
-            std::memcpy(image.scanLine(y), r.here(), std::size_t(rowBytes));
+            sink.put(y, r.here());
     } else {
         ByteReader map(bytes, kHeaderBytes);
         r.seek(kHeaderBytes + qsizetype(height) * 2);
-        if (r.failed())
-            return failure(QStringLiteral("truncated MS Paint picture"));
+        std::vector<std::uint8_t> row(std::size_t(rowBytes), 0);
         for (int y = 0; y < height; ++y) {
-            std::uint8_t* row = image.scanLine(y);
-            std::memset(row, 0xFF, std::size_t(rowBytes));
-            if (!unpackRow(r, map.u16le(), row, rowBytes))
+            std::memset(row.data(), 0xFF, row.size());
+            if (!unpackRow(r, map.u16le(), row.data(), rowBytes))
                 return failure(QStringLiteral("truncated MS Paint picture"));
+            sink.put(y, row.data());
         }
     }
-    return finish(std::move(image), 1, hint);
+    return finishReduced(sink.take(), size, 1, hint);
 }
 
 } // namespace decoders

@@ -15,6 +15,7 @@
 
 namespace decoders {
 
-Picture readMsp(const QByteArray& bytes, QSize hint);
+// Reduced towards hint as it decodes (see row_sink.h). factsOnly: the header's facts alone.
+Picture readMsp(const QByteArray& bytes, QSize hint, bool factsOnly = false);
 
 } // namespace decoders

@@ -1,6 +1,7 @@
 #include "components/decoders/pc_paint.h"
 
 #include "components/decoders/bytes.h"
+#include "components/decoders/row_sink.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,53 +23,86 @@ QRgb egaColour(int code) {
     return qRgb(red, green, blue);
 }
 
-// Unpacks the blocks into out (exactly size bytes); false on damaged data. Without out it
-// only checks that the data gives that many bytes, before any memory is taken for them.
-bool unpack(ByteReader r, std::uint8_t* out, std::size_t size) {
-    const int blocks = r.u16le();
-    std::size_t x = 0;
-    if (blocks == 0) {
-        if (std::size_t(r.remaining()) < size)
-            return false;
-        if (out)
-            std::memcpy(out, r.here(), size);
+// The unpacked pixel bytes, read from the blocks as they are needed, so that a picture never
+// has to be unpacked whole. A copy reads on from where the original was.
+class Unpacker {
+public:
+    explicit Unpacker(ByteReader r) : r_(r) {
+        blocksLeft_ = r_.u16le();
+        packed_ = blocksLeft_ > 0;
+        blockEnd_ = r_.pos();
+    }
+
+    // The next n bytes into out (skipped when out is null); false when the data ends first or
+    // is damaged.
+    bool read(std::uint8_t* out, std::size_t n) {
+        if (!packed_) {
+            if (r_.failed() || std::size_t(r_.remaining()) < n)
+                return false;
+            if (out)
+                std::memcpy(out, r_.here(), n);
+            r_.skip(qsizetype(n));
+            return true;
+        }
+        while (n > 0) {
+            if (runLeft_ > 0) {
+                const std::size_t take = std::min(runLeft_, n);
+                if (out) {
+                    std::memset(out, runValue_, take);
+                    out += take;
+                }
+                n -= take;
+                runLeft_ -= take;
+                continue;
+            }
+            if (r_.pos() >= blockEnd_ && !nextBlock())
+                return false;
+            if (r_.pos() >= blockEnd_)
+                continue;
+            const std::uint8_t byte = r_.u8();
+            runLeft_ = 1;
+            runValue_ = byte;
+            if (byte == marker_) {
+                runLeft_ = r_.u8();
+                if (runLeft_ == 0)
+                    runLeft_ = r_.u16le();
+                runValue_ = r_.u8();
+            }
+            if (r_.failed())
+                return false;
+        }
         return true;
     }
-    for (int b = 0; b < blocks && x < size; ++b) {
-        const qsizetype start = r.pos();
-        const int blockLength = r.u16le();
-        r.u16le();
-        const std::uint8_t marker = r.u8();
-        if (r.failed() || blockLength < 5)
+
+private:
+    // Block header: its length (these five bytes included), the unpacked length, the marker.
+    bool nextBlock() {
+        if (blocksLeft_ == 0)
             return false;
-        const qsizetype end = start + blockLength;
-        while (r.pos() < end && x < size) {
-            const std::uint8_t byte = r.u8();
-            std::size_t count = 1;
-            std::uint8_t value = byte;
-            if (byte == marker) {
-                count = r.u8();
-                if (count == 0)
-                    count = r.u16le();
-                value = r.u8();
-            }
-            if (r.failed())
-                return false;
-            count = std::min(count, size - x);
-            if (out)
-                std::memset(out + x, value, count);
-            x += count;
-        }
-        r.seek(end);
-        if (r.failed())
+        --blocksLeft_;
+        r_.seek(blockEnd_);
+        const qsizetype start = r_.pos();
+        const int length = r_.u16le();
+        r_.u16le();
+        marker_ = r_.u8();
+        if (r_.failed() || length < 5)
             return false;
+        blockEnd_ = start + length;
+        return true;
     }
-    return x == size;
-}
+
+    ByteReader r_;
+    bool packed_ = false;
+    int blocksLeft_ = 0;
+    qsizetype blockEnd_ = 0;
+    std::uint8_t marker_ = 0;
+    std::size_t runLeft_ = 0;
+    std::uint8_t runValue_ = 0;
+};
 
 } // namespace
 
-Picture readPcPaint(const QByteArray& bytes, QSize hint) {
+Picture readPcPaint(const QByteArray& bytes, QSize hint, bool factsOnly) {
     ByteReader r(bytes);
     if (r.u16le() != 0x1234)
         return failure(QStringLiteral("not a PC Paint picture"));
@@ -118,33 +152,49 @@ Picture readPcPaint(const QByteArray& bytes, QSize hint) {
 
     const std::size_t rowBytes = (std::size_t(width) * std::size_t(bits) + 7) / 8;
     const std::size_t planeBytes = rowBytes * std::size_t(height);
-    const std::size_t total = planeBytes * std::size_t(planes);
-    if (!unpack(r, nullptr, total))
+    const QSize size(width, height);
+    if (factsOnly)
+        return factsOnlyPicture(size, bits * planes);
+    // One reader per plane, each at its plane's first row: every row of the picture is then put
+    // together from the planes' rows as they are read.
+    std::vector<Unpacker> planeData;
+    planeData.emplace_back(r);
+    for (int p = 1; p < planes; ++p) {
+        planeData.push_back(planeData.back());
+        if (!planeData.back().read(nullptr, planeBytes))
+            return failure(QStringLiteral("truncated PC Paint picture"));
+    }
+    // At full size the data is checked whole before the picture's memory is taken.
+    if (reductionFor(size, hint) == 1 && !Unpacker(planeData.back()).read(nullptr, planeBytes))
         return failure(QStringLiteral("truncated PC Paint picture"));
-    std::vector<std::uint8_t> pixels(total);
-    if (!unpack(r, pixels.data(), total))
-        return failure(QStringLiteral("truncated PC Paint picture"));
-
-    QImage image(width, height, QImage::Format_Indexed8);
-    if (image.isNull())
+    const bool oneBit = bits * planes == 1;
+    RowSink sink(size, hint, oneBit ? RowSink::Rows::Bits : RowSink::Rows::Indexes, palette);
+    if (!sink.ok())
         return failure(QStringLiteral("out of memory"));
-    image.setColorTable(palette);
+    std::vector<std::uint8_t> rows(rowBytes * std::size_t(planes));
+    std::vector<std::uint8_t> line(std::size_t(width), 0);
     const int mask = (1 << bits) - 1;
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* out = image.scanLine(height - 1 - y);
+        for (int p = 0; p < planes; ++p)
+            if (!planeData[std::size_t(p)].read(&rows[std::size_t(p) * rowBytes], rowBytes))
+                return failure(QStringLiteral("truncated PC Paint picture"));
+        // The rows come from the bottom up.
+        if (oneBit || (bits == 8 && planes == 1)) {
+            sink.put(height - 1 - y, rows.data());
+            continue;
+        }
         for (int x = 0; x < width; ++x) {
             const std::size_t bit = std::size_t(x) * std::size_t(bits);
             int index = 0;
             for (int p = 0; p < planes; ++p) {
-                const std::uint8_t byte =
-                    pixels[std::size_t(p) * planeBytes + std::size_t(y) * rowBytes + bit / 8];
-                const int value = (byte >> (8 - bits - int(bit % 8))) & mask;
-                index |= value << (p * bits);
+                const std::uint8_t byte = rows[std::size_t(p) * rowBytes + bit / 8];
+                index |= ((byte >> (8 - bits - int(bit % 8))) & mask) << (p * bits);
             }
-            out[x] = std::uint8_t(index);
+            line[std::size_t(x)] = std::uint8_t(index);
         }
+        sink.put(height - 1 - y, line.data());
     }
-    return finish(std::move(image), bits * planes, hint);
+    return finishReduced(sink.take(), size, bits * planes, hint);
 }
 
 } // namespace decoders

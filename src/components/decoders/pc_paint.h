@@ -19,6 +19,7 @@
 
 namespace decoders {
 
-Picture readPcPaint(const QByteArray& bytes, QSize hint);
+// Reduced towards hint as it decodes (see row_sink.h). factsOnly: the header's facts alone.
+Picture readPcPaint(const QByteArray& bytes, QSize hint, bool factsOnly = false);
 
 } // namespace decoders

@@ -90,10 +90,27 @@ template <int c> void readShrinking(Job& job, int r) {
     }
 }
 
-// An interlaced picture reduced by r: each of the seven passes delivers a sparse grid of the
-// picture's pixels (as BGRA); each pixel is added into the output pixel it falls in, and the
-// output is the average of what arrived there.
-void readInterlacedShrinking(Job& job, int r) {
+// How many of the seven passes a preview of an interlaced picture reduced by r reads. The
+// first passes hold 1/64, 1/32, 1/16, 1/8, 1/4 and 1/2 of the pixels, spread evenly. A picture
+// of up to 16 megapixels is read whole; of a larger one, the last passes are left out while
+// what is read stays over 16 megapixels and every output pixel still gets 16 of its pixels
+// (a 64-megapixel picture is read from a quarter of its pixels, in a quarter of the time).
+int passesFor(std::int64_t pixels, int r) {
+    constexpr std::int64_t kEnoughPixels = 16ll << 20;
+    constexpr std::int64_t kSamplesPerPixel = 16;
+    const std::int64_t blockPixels = std::int64_t(r) * r;
+    int passes = 7;
+    // After n passes, 1 / 2^(7 - n) of the pixels have come.
+    while (passes > 1 && (pixels >> (7 - passes)) > kEnoughPixels &&
+           (blockPixels >> (8 - passes)) >= kSamplesPerPixel)
+        --passes;
+    return passes;
+}
+
+// An interlaced picture reduced by r: each pass delivers a sparse grid of the picture's pixels
+// (as BGRA); each pixel is added into the output pixel it falls in, and the output is the
+// average of what arrived there. Returns whether all seven passes were read.
+bool readInterlacedShrinking(Job& job, int r) {
     const int outWidth = job.image.width(), outHeight = job.image.height();
     // In the job: libpng's error jump skips this function's destructors.
     std::vector<std::uint32_t>& sums = job.sums;
@@ -101,7 +118,8 @@ void readInterlacedShrinking(Job& job, int r) {
     sums.assign(std::size_t(outWidth) * std::size_t(outHeight) * 4, 0u);
     counts.assign(std::size_t(outWidth) * std::size_t(outHeight), 0u);
     job.row.resize(std::size_t(job.width) * 4);
-    for (int pass = 0; pass < 7; ++pass) {
+    const int passes = passesFor(std::int64_t(job.width) * job.height, r);
+    for (int pass = 0; pass < passes; ++pass) {
         const png_uint_32 columns = PNG_PASS_COLS(job.width, pass);
         const png_uint_32 rows = PNG_PASS_ROWS(job.height, pass);
         if (columns == 0 || rows == 0)
@@ -130,6 +148,7 @@ void readInterlacedShrinking(Job& job, int r) {
             out[x] = qRgba(int(s[2] / n), int(s[1] / n), int(s[0] / n), int(s[3] / n));
         }
     }
+    return passes == 7;
 }
 
 bool decode(Job& job, std::FILE* file, QSize hint) {
@@ -190,7 +209,9 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
                 png_read_row(job.png, job.image.scanLine(y), nullptr);
             }
     } else if (interlaced) {
-        readInterlacedShrinking(job, r);
+        // The data of the passes left out is never inflated: nothing after it is needed.
+        if (!readInterlacedShrinking(job, r))
+            return true;
     } else if (stored == 1) {
         readShrinking<1>(job, r);
     } else if (stored == 3) {

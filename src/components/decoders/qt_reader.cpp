@@ -2,7 +2,6 @@
 
 #include "components/decoders/budget.h"
 #include "components/decoders/bytes.h"
-#include "components/decoders/tiff_tags.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -25,8 +24,6 @@ int pngBitsPerPixel(ByteReader r) {
 
 const char* readerName(Format format) {
     switch (format) {
-    case Format::Tiff:
-        return "tiff";
     case Format::Ico:
         return "ico";
     default:
@@ -116,8 +113,6 @@ Picture readWithQtReader(const QByteArray& bytes, Format format, QSize hint, boo
         if (icon.index < 0 || !reader.jumpToImage(icon.index))
             return failure(QStringLiteral("unreadable icon file"));
         bits = icon.bitsPerPixel;
-    } else if (format == Format::Tiff) {
-        bits = readTiffTags(bytes).bitsPerPixel;
     } else {
         bits = netpbmBitsPerPixel(bytes);
     }

@@ -1,6 +1,6 @@
-// TIFF, Windows icons and netpbm through Qt's image readers, which measure faster here than
-// GraphicsMagick: TIFF turned upright by its own orientation tag, an icon file shown by its
-// largest picture, and each with the bits per pixel its header stores.
+// Windows icons and netpbm through Qt's image readers, which measure faster here than
+// GraphicsMagick: an icon file shown by its largest picture, and each with the bits per pixel
+// its header stores.
 #pragma once
 
 #include "components/decoders/format.h"
@@ -10,7 +10,7 @@
 
 namespace decoders {
 
-// format: Tiff, Ico or Pnm.
+// format: Ico or Pnm.
 Picture readWithQtReader(const QByteArray& bytes, Format format, QSize hint,
                          bool factsOnly = false);
 

@@ -73,8 +73,9 @@ int orientationOfFlip(int flip) {
 Picture readRaw(const QByteArray& bytes, QSize hint, bool factsOnly) {
     // LibRaw's object holds large tables: it lives on the heap.
     const auto raw = std::make_unique<LibRaw>(LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
-    QByteArray copy = bytes;
-    if (raw->open_buffer(copy.data(), std::size_t(copy.size())) != LIBRAW_SUCCESS)
+    // LibRaw only reads the buffer; a non-const view would copy the whole file.
+    if (raw->open_buffer(const_cast<char*>(bytes.constData()), std::size_t(bytes.size())) !=
+        LIBRAW_SUCCESS)
         return failure(QStringLiteral("unreadable camera RAW file"));
     const libraw_image_sizes_t& sizes = raw->imgdata.sizes;
     if (!sizeAcceptable(sizes.width, sizes.height))

@@ -17,7 +17,7 @@ constexpr FormatRoute kRoutes[] = {
     {Format::Png, HelperKind::None, 0},
     {Format::Gif, HelperKind::General, kQtReaderPixels},
     {Format::Bmp, HelperKind::General, kQtReaderPixels},
-    {Format::Tiff, HelperKind::Modern, 0},
+    {Format::Tiff, HelperKind::General, 0},
     {Format::Wmf, HelperKind::General, 0},
     {Format::Emf, HelperKind::Emf, 0},
     {Format::Wpg, HelperKind::General, 0},

@@ -27,11 +27,11 @@ namespace decoders {
 // symbols (libwmflite and libuemf both export wmf_free) never share a process.
 enum class HelperKind {
     None,    // decoded in the program
-    General, // glimra-decoder: GraphicsMagick (and libwmf), our own decoders of old formats
+    General, // glimra-decoder: GraphicsMagick (and libwmf), libtiff, our own decoders of old
+             // formats
     Emf,     // glimra-decoder-emf: libemf2svg drawn by Qt SVG
     // glimra-decoder-modern: today's formats (libwebp, libheif, libavif, libjxl, LibRaw, Qt SVG
-    // and Qt's TIFF, icon and netpbm readers). Apart from GraphicsMagick, whose libtiff error
-    // handlers and Qt's TIFF reader's would call each other in one process.
+    // and Qt's icon and netpbm readers), apart from GraphicsMagick.
     Modern,
 };
 
