@@ -6,6 +6,7 @@
 #include "filelists/file_list_box.h"
 #include "filelists/glyphs.h"
 #include "filelists/list_rows.h"
+#include "filelists/row_delegate.h"
 #include "filelists/row_metrics.h"
 #include "platform/error_box.h"
 #include "platform/errors.h"
@@ -57,52 +58,27 @@ private:
 namespace {
 
 // Draws a directory row: the glyph at the row's indent, vertically centred, the text 4 pixels
-// after the 16-pixel glyph, centred by the height of "Pp", as wide as it is: a name wider than
-// the list is scrolled to sideways, and its whole text shows as a tooltip while it is cut.
-class DirectoryRowDelegate : public QStyledItemDelegate {
+// after the 16-pixel glyph.
+class DirectoryRowDelegate : public filelists::RowDelegate<TRzDirectoryListBox> {
 public:
-    explicit DirectoryRowDelegate(TRzDirectoryListBox* list)
-        : QStyledItemDelegate(list), list_(list) {}
+    using RowDelegate::RowDelegate;
 
-    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return {list_->rowExtent().width(), list_->ItemHeight()};
+protected:
+    int textLeft(const QModelIndex& index) const override {
+        return 16 + list_->ItemIndent(index.row()) + 4;
     }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
+    void drawBeside(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
+                    const QRect&) const override {
         const QRect r = option.rect;
-        filelists::beginRow(painter, option, list_);
-        const int row = index.row();
-        const int indent = list_->ItemIndent(row);
-        const QString text = index.data(Qt::DisplayRole).toString();
-        const QRect where = textRect(option, index, text);
-        painter->drawText(where, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-        const QImage& picture = filelists::glyph(glyphOf(list_->ItemKind(row)));
+        const QImage& picture = filelists::glyph(glyphOf(list_->ItemKind(index.row())));
         const int top = r.top() + r.height();
-        painter->drawImage(QPoint(r.left() + indent, (r.top() + top - picture.height()) / 2),
+        painter->drawImage(QPoint(r.left() + list_->ItemIndent(index.row()),
+                                  (r.top() + top - picture.height()) / 2),
                            picture);
-        filelists::endRow(painter, option, list_);
-        list_->rowExtent().drawn(where.right() + 1 - r.left() + 2);
-    }
-
-    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
-                   const QModelIndex& index) override {
-        if (event->type() != QEvent::ToolTip || !index.isValid())
-            return QStyledItemDelegate::helpEvent(event, view, option, index);
-        const QString text = index.data(Qt::DisplayRole).toString();
-        return filelists::showClippedRowTip(event, view, textRect(option, index, text), text);
     }
 
 private:
-    QRect textRect(const QStyleOptionViewItem& option, const QModelIndex& index,
-                   const QString& text) const {
-        const QRect r = option.rect;
-        const QFontMetrics metrics(option.font);
-        const int x = r.left() + 16 + list_->ItemIndent(index.row()) + 4;
-        const int y = r.top() + (r.height() - metrics.height()) / 2;
-        return QRect(x, y, metrics.horizontalAdvance(text), metrics.height());
-    }
-
     static filelists::Glyph glyphOf(TRzDirectoryListBox::RowKind kind) {
         switch (kind) {
         case TRzDirectoryListBox::RowKind::Open:
@@ -114,8 +90,6 @@ private:
         }
         return filelists::Glyph::ClosedFolder;
     }
-
-    TRzDirectoryListBox* list_;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "filelists/directory_list_box.h"
 #include "filelists/file_list_model.h"
 #include "filelists/list_rows.h"
+#include "filelists/row_delegate.h"
 #include "filelists/row_metrics.h"
 #include "platform/error_box.h"
 #include "platform/volumes.h"
@@ -40,51 +41,25 @@ private:
     bool shown_ = false;
 };
 
-// Draws a file row: text 2 pixels in (22 with the icon), vertically centred by the height of
-// "Pp", as wide as it is: a name wider than the list is scrolled to sideways, and its whole
-// text shows as a tooltip while it is cut.
-class FileRowDelegate : public QStyledItemDelegate {
+// Draws a file row: text 2 pixels in (22 with the icon).
+class FileRowDelegate : public filelists::RowDelegate<TRzFileListBox> {
 public:
-    explicit FileRowDelegate(TRzFileListBox* list) : QStyledItemDelegate(list), list_(list) {}
+    using RowDelegate::RowDelegate;
 
-    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return {list_->rowExtent().width(), list_->ItemHeight()};
-    }
+protected:
+    int textLeft(const QModelIndex&) const override { return list_->ShowGlyphs() ? 22 : 2; }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const QRect r = option.rect;
-        filelists::beginRow(painter, option, list_);
-        const QString text = index.data(Qt::DisplayRole).toString();
-        const QRect where = textRect(option, text);
-        if (list_->ShowGlyphs()) {
-            const bool selected = option.state.testFlag(QStyle::State_Selected);
-            iconFor(index.row())
-                .paint(painter, QRect(r.left() + 2, where.top() - 1, 16, 16),
-                       Qt::AlignLeft | Qt::AlignTop, selected ? QIcon::Selected : QIcon::Normal);
-        }
-        painter->drawText(where, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-        filelists::endRow(painter, option, list_);
-        list_->rowExtent().drawn(where.right() + 1 - r.left() + 2);
-    }
-
-    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
-                   const QModelIndex& index) override {
-        if (event->type() != QEvent::ToolTip || !index.isValid())
-            return QStyledItemDelegate::helpEvent(event, view, option, index);
-        const QString text = index.data(Qt::DisplayRole).toString();
-        return filelists::showClippedRowTip(event, view, textRect(option, text), text);
+    void drawBeside(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
+                    const QRect& text) const override {
+        if (!list_->ShowGlyphs())
+            return;
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        iconFor(index.row())
+            .paint(painter, QRect(option.rect.left() + 2, text.top() - 1, 16, 16),
+                   Qt::AlignLeft | Qt::AlignTop, selected ? QIcon::Selected : QIcon::Normal);
     }
 
 private:
-    QRect textRect(const QStyleOptionViewItem& option, const QString& text) const {
-        const QRect r = option.rect;
-        const QFontMetrics metrics(option.font);
-        const int x = r.left() + (list_->ShowGlyphs() ? 22 : 2);
-        const int y = r.top() + (r.height() - metrics.height()) / 2;
-        return QRect(x, y, metrics.horizontalAdvance(text), metrics.height());
-    }
-
     // The desktop's icon of a file, looked up once per extension.
     QIcon iconFor(int row) const {
         const QString path = QString::fromUtf8(list_->NativeDirectory()) + u'/' + list_->Item(row);
@@ -98,7 +73,6 @@ private:
         return icon;
     }
 
-    TRzFileListBox* list_;
     QFileIconProvider provider_;
     mutable QHash<QString, QIcon> icons_;
 };
