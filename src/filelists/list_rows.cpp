@@ -1,6 +1,7 @@
 #include "filelists/list_rows.h"
 
 #include "platform/control_look.h"
+#include "platform/plain_tip.h"
 
 #include <QHelpEvent>
 #include <QListView>
@@ -53,8 +54,9 @@ bool showClippedRowTip(QHelpEvent* event, QAbstractItemView* view, const QRect& 
         event->ignore();
         return true;
     }
-    QToolTip::showText(event->globalPos(), whole, view->viewport(),
-                       QRect(shown.left(), text.top(), shown.width(), text.height()));
+    // A name is shown as it reads, never taken for markup.
+    platform::showPlainToolTip(event->globalPos(), whole, view->viewport(),
+                               QRect(shown.left(), text.top(), shown.width(), text.height()));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "preview/status_panel.h"
 
+#include "platform/plain_tip.h"
+
 #include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -87,7 +89,7 @@ bool StatusPanel::event(QEvent* event) {
         if (shown == text())
             QToolTip::hideText();
         else
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+            platform::showPlainToolTip(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
         return true;
     }
     return QLabel::event(event);

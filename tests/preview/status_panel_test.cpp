@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QHelpEvent>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QToolTip>
 
 namespace {
@@ -71,13 +72,20 @@ TEST(StatusPanel, ReadersGetTheWholeTextAndHoverShowsIt) {
     QHelpEvent hover(QEvent::ToolTip, at, panel.mapToGlobal(at));
     QApplication::sendEvent(&panel, &hover);
     EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), kPath + kSize);
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), kPath + kSize);
     QToolTip::hideText();
 
-    // The markup of a name is never read as markup.
+    // The markup of a name is never read as markup, on the panel nor in its tooltip.
     panel.setText("<b>x</b>.png");
     EXPECT_EQ(panel.textFormat(), Qt::PlainText);
     EXPECT_EQ(panel.shownText(), "<b>x</b>.png");
+    const QString marked = "/pictures/<img src=f>" + kPath + kSize;
+    panel.setText(marked);
+    ASSERT_NE(panel.shownText(), marked);
+    QApplication::sendEvent(&panel, &hover);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), marked);
+    QToolTip::hideText();
 }
 
 class StatusLines : public test::WindowFixture {};
