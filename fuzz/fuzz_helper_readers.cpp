@@ -7,18 +7,12 @@ namespace {
 using decoders::Format;
 
 constexpr Format kFormats[] = {
-    Format::Gif, Format::Bmp,     Format::Tiff, Format::Wmf,       Format::Wpg,      Format::Art,
-    Format::Cut, Format::GemImg,  Format::Hrz,  Format::Ilbm,      Format::MacPaint, Format::Msp,
-    Format::Pcx, Format::PcPaint, Format::Pict, Format::SunRaster, Format::UtahRle,  Format::Tga,
+    Format::Gif,  Format::Bmp,     Format::Tiff, Format::Wmf,       Format::Wpg,      Format::Art,
+    Format::Cut,  Format::GemImg,  Format::Hrz,  Format::Ilbm,      Format::MacPaint, Format::Msp,
+    Format::Pcx,  Format::PcPaint, Format::Pict, Format::SunRaster, Format::UtahRle,  Format::Tga,
+    Format::Jpeg, // the progressive files too large for the program
 };
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::startHelper(argc, argv);
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return fuzz::readAsHelper(kFormats, data, size);
-}
+GLIMRA_HELPER_FUZZ_TARGET(kFormats)

@@ -14,11 +14,4 @@ constexpr Format kFormats[] = {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::startHelper(argc, argv);
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return fuzz::readAsHelper(kFormats, data, size);
-}
+GLIMRA_HELPER_FUZZ_TARGET(kFormats)

@@ -42,3 +42,13 @@ int readAsHelper(const decoders::Format (&formats)[N], const std::uint8_t* data,
 }
 
 } // namespace fuzz
+
+// Defines the two entry points of a fuzz target that reads the formats of this list.
+#define GLIMRA_HELPER_FUZZ_TARGET(formats)                                                         \
+    extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {                                 \
+        fuzz::startHelper(argc, argv);                                                             \
+        return 0;                                                                                  \
+    }                                                                                              \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {            \
+        return fuzz::readAsHelper(formats, data, size);                                            \
+    }
