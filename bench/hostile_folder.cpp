@@ -6,7 +6,8 @@
 // time on a loaded machine), and the time until the facts (size and bits per pixel) were known.
 // Targets: every file under 100 KB refused or decoded in under 1 s and under 300 MB above idle
 // in preview mode; no file takes the program above the decode budget in full-size mode.
-// Not a timed test: run by scripts/bench, which also builds it against older trees to compare.
+// Not a timed test: run by scripts/bench. It also builds in a tree from before the decoder
+// helper (the helper's headers are optional), for a before-and-after comparison.
 #include "byte_builder.h"
 #include "components/image_box.h"
 
@@ -70,17 +71,16 @@ QByteArray tiff() {
     return test::oneBitDeflateTiff(kSide);
 }
 
-QByteArray progressiveJpeg(const QString& dir) {
-    // A grey 16000 x 16000 picture sent coefficient by coefficient, its last scan repeated to
-    // 2000 scans.
-    const int side = 16000;
+// A grey side x side picture sent coefficient by coefficient, its last scan repeated up to
+// `scans` scans.
+QByteArray progressiveJpeg(const QString& dir, int side, int scans) {
     QByteArray script = "0: 0 0 0 0;\n";
     for (int k = 1; k < 64; ++k)
         script += "0: " + QByteArray::number(k) + " " + QByteArray::number(k) + " 0 0;\n";
-    QFile scans(dir + "/scans.txt");
-    scans.open(QIODevice::WriteOnly);
-    scans.write(script);
-    scans.close();
+    QFile scanFile(dir + "/scans.txt");
+    scanFile.open(QIODevice::WriteOnly);
+    scanFile.write(script);
+    scanFile.close();
     QProcess cjpeg;
     cjpeg.start("cjpeg", {"-grayscale"});
     cjpeg.waitForStarted();
@@ -94,7 +94,7 @@ QByteArray progressiveJpeg(const QString& dir) {
     cjpeg.waitForFinished(-1);
     const QByteArray baseline = cjpeg.readAllStandardOutput();
     QProcess jpegtran;
-    jpegtran.start("jpegtran", {"-scans", scans.fileName()});
+    jpegtran.start("jpegtran", {"-scans", scanFile.fileName()});
     jpegtran.write(baseline);
     jpegtran.closeWriteChannel();
     jpegtran.waitForFinished(-1);
@@ -103,7 +103,30 @@ QByteArray progressiveJpeg(const QString& dir) {
     if (lastScan < 0)
         return {};
     const QByteArray scan = jpeg.mid(lastScan, jpeg.size() - 2 - lastScan);
-    return jpeg.left(jpeg.size() - 2) + scan.repeated(2000 - 64) + QByteArray("\xFF\xD9", 2);
+    return jpeg.left(jpeg.size() - 2) + scan.repeated(scans - 64) + QByteArray("\xFF\xD9", 2);
+}
+
+// WPG 1: a one-bit bitmap record claiming kSide x kSide with a single row of data.
+QByteArray wpg() {
+    Bytes f;
+    f.u8(0xFF).u8('W').u8('P').u8('C').le32(16).u8(1).u8(0x16).u8(1).u8(0).le16(0).le16(0);
+    f.u8(0x0F).u8(6).u8(1).u8(0).le16(kSide / 4).le16(kSide / 4); // start of picture
+    f.u8(0x0B).u8(14).le16(kSide).le16(kSide).le16(1).le16(75).le16(75);
+    f.u8(0x81).u8(0xFF).u8(0x00).u8(0x00); // one run, then what a damaged file leaves
+    f.u8(0x10).u8(0);                      // end of picture
+    return f.data;
+}
+
+// A device-independent bitmap without its file header: the information header, a grey
+// palette and an RLE8 end of bitmap, claiming kSide x kSide.
+QByteArray headerlessDib() {
+    Bytes b;
+    b.le32(40).le32(kSide).le32(kSide).le16(1).le16(8).le32(1).le32(2).le32(0).le32(0);
+    b.le32(256).le32(0);
+    for (int i = 0; i < 256; ++i)
+        b.u8(i).u8(i).u8(i).u8(0);
+    b.u8(0).u8(1); // end of bitmap
+    return b.data;
 }
 
 QByteArray animatedGif() {
@@ -252,13 +275,23 @@ struct HostileFile {
 
 QList<HostileFile> makeFiles(const QString& dir) {
     return {
-        {"claims-20000.wmf", wmf()},          {"claims-20000.pict", pict()},
-        {"bilevel-deflate.tif", tiff()},      {"2000-scans.jpg", progressiveJpeg(dir)},
-        {"screen-16000.gif", animatedGif()},  {"eight-planes.img", gemImg()},
-        {"claims-20000.pic", pcPaint()},      {"packed-6000.msp", msp()},
-        {"rle8-20000.bmp", bmpRle8()},        {"adam7-8000.png", interlacedPng()},
-        {"header-only.png", pngHeaderOnly()}, {"header-only.tga", tgaHeaderOnly()},
-        {"header-only.ras", sunHeaderOnly()}, {"header-only.pcx", pcxHeaderOnly()},
+        {"claims-20000.wmf", wmf()},
+        {"claims-20000.pict", pict()},
+        {"claims-20000.wpg", wpg()},
+        {"claims-20000.dib", headerlessDib()},
+        {"bilevel-deflate.tif", tiff()},
+        {"2000-scans.jpg", progressiveJpeg(dir, 16000, 2000)},
+        {"9000-scans.jpg", progressiveJpeg(dir, 6000, 9000)},
+        {"screen-16000.gif", animatedGif()},
+        {"eight-planes.img", gemImg()},
+        {"claims-20000.pic", pcPaint()},
+        {"packed-6000.msp", msp()},
+        {"rle8-20000.bmp", bmpRle8()},
+        {"adam7-8000.png", interlacedPng()},
+        {"header-only.png", pngHeaderOnly()},
+        {"header-only.tga", tgaHeaderOnly()},
+        {"header-only.ras", sunHeaderOnly()},
+        {"header-only.pcx", pcxHeaderOnly()},
     };
 }
 
