@@ -229,6 +229,10 @@ TEST(HeaderFacts, ADamagedHeaderGivesNoFactsAndNoPicture) {
         tiffFarDirectory.replace(4, 4, QByteArray("\x7F\xFF\x00\x00", 4));
     const QByteArray gif = fixtures::runTool("gm", {"convert", "-", "gif:-"},
                                              fixtures::toPpm(fixtures::colourPicture()));
+    const QByteArray tga = fixtures::runTool("gm", {"convert", "-", "tga:-"},
+                                             fixtures::toPpm(fixtures::colourPicture()));
+    const QByteArray pcx = fixtures::runTool("gm", {"convert", "-", "pcx:-"},
+                                             fixtures::toPpm(fixtures::colourPicture()));
     const struct {
         const char* name;
         QByteArray bytes;
@@ -247,6 +251,8 @@ TEST(HeaderFacts, ADamagedHeaderGivesNoFactsAndNoPicture) {
         {"far-directory.tif", tiffFarDirectory},
         {"cut.gif", gif.left(8)},
         {"narrow.gif", zeroed(gif, 6, 2)},
+        {"cut.tga", tga.left(14)},
+        {"cut.pcx", pcx.left(10)},
     };
     ASSERT_FALSE(tiff.isEmpty());
     ASSERT_FALSE(gif.isEmpty());
@@ -266,6 +272,35 @@ TEST(HeaderFacts, ADamagedHeaderGivesNoFactsAndNoPicture) {
             decoders::readFacts(fixtures::writeNative(dir.filePath(whole), bytes));
         EXPECT_TRUE(facts.error.isEmpty()) << whole << ": " << facts.error.toStdString();
         EXPECT_GT(facts.width, 0) << whole;
+    }
+}
+
+TEST(HeaderFacts, TgaAndPcxSizesComeFromTheirHeaderWithoutThePixels) {
+    // GraphicsMagick reads a whole TGA or PCX file to tell its size: a selected file's facts
+    // come from the header instead, and agree with the decode.
+    QTemporaryDir dir;
+    const QByteArray ppm = fixtures::toPpm(fixtures::colourPicture());
+    for (const QString ext : {"tga", "pcx"}) {
+        const QByteArray whole = fixtures::runTool("gm", {"convert", "-", ext + ":-"}, ppm);
+        ASSERT_FALSE(whole.isEmpty()) << ext.toStdString();
+        const QByteArray path = fixtures::writeNative(dir.filePath("whole." + ext), whole);
+        const decoders::Picture facts = decoders::readFacts(path);
+        const decoders::Picture decoded = decoders::decodeFile(path);
+        ASSERT_TRUE(decoded.ok()) << ext.toStdString() << ": " << decoded.error.toStdString();
+        EXPECT_EQ(facts.width, fixtures::kWidth) << ext.toStdString();
+        EXPECT_EQ(facts.height, fixtures::kHeight) << ext.toStdString();
+        EXPECT_EQ(facts.bitsPerPixel, decoded.bitsPerPixel) << ext.toStdString();
+        EXPECT_EQ(decoded.width, facts.width) << ext.toStdString();
+        EXPECT_EQ(decoded.height, facts.height) << ext.toStdString();
+
+        // The header alone: its facts all the same, never a decode of pixels that are not
+        // there.
+        const QByteArray header = whole.left(ext == "tga" ? 18 : 128);
+        const decoders::Picture stated =
+            decoders::readFacts(fixtures::writeNative(dir.filePath("header." + ext), header));
+        EXPECT_EQ(stated.width, fixtures::kWidth) << ext.toStdString();
+        EXPECT_EQ(stated.height, fixtures::kHeight) << ext.toStdString();
+        EXPECT_EQ(stated.bitsPerPixel, facts.bitsPerPixel) << ext.toStdString();
     }
 }
 

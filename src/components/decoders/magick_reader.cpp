@@ -3,6 +3,7 @@
 #include "components/decoders/budget.h"
 #include "components/decoders/bytes.h"
 #include "components/decoders/pict_header.h"
+#include "components/decoders/stored_bits.h"
 
 #include <Magick++.h>
 #include <mutex>
@@ -112,6 +113,10 @@ Picture readWithMagick(const QByteArray& bytes, Format format, QSize hint, bool 
             bits = pict.bitsPerPixel;
             if (!factsOnly && !hint.isEmpty() && w0 * h0 > kPictPreviewPixels)
                 return failure(QStringLiteral("picture too large for a preview"));
+        } else if (const QSize stated = storedSize(bytes, format); !stated.isEmpty()) {
+            // GraphicsMagick reads a whole TGA or PCX file to ping it: the header tells.
+            w0 = stated.width(), h0 = stated.height();
+            bits = storedBitsPerPixel(bytes, format);
         } else {
             Magick::Image header;
             header.magick(name);

@@ -101,4 +101,43 @@ int storedBitsPerPixel(const QByteArray& bytes, Format format) {
     return r.failed() || bits < 0 || bits > 64 ? 0 : bits;
 }
 
+QSize storedSize(const QByteArray& bytes, Format format) {
+    ByteReader r(bytes);
+    int width = 0, height = 0;
+    if (format == Format::Tga) {
+        r.seek(1);
+        const int colourMapType = r.u8();
+        const int imageType = r.u8();
+        r.seek(12);
+        width = r.u16le();
+        height = r.u16le();
+        const int depth = r.u8();
+        const bool knownType = imageType == 1 || imageType == 2 || imageType == 3 ||
+                               imageType == 9 || imageType == 10 || imageType == 11;
+        const bool knownDepth =
+            depth == 1 || depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+        if (colourMapType > 1 || !knownType || !knownDepth)
+            return {};
+    } else if (format == Format::Pcx) {
+        const int manufacturer = r.u8();
+        r.u8(); // version
+        const int encoding = r.u8();
+        const int bits = r.u8();
+        const int left = r.u16le(), top = r.u16le(), right = r.u16le(), bottom = r.u16le();
+        r.seek(65);
+        const int planes = r.u8();
+        if (manufacturer != 0x0A || encoding > 1 ||
+            (bits != 1 && bits != 2 && bits != 4 && bits != 8) || planes < 1 || planes > 4 ||
+            right < left || bottom < top)
+            return {};
+        width = right - left + 1;
+        height = bottom - top + 1;
+    } else {
+        return {};
+    }
+    if (r.failed() || width <= 0 || height <= 0)
+        return {};
+    return {width, height};
+}
+
 } // namespace decoders
