@@ -18,26 +18,7 @@ namespace {
 
 using decoders::HelperKind;
 
-// Sets an environment variable for the life of a test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old, hadOld_ = true;
-        ::setenv(name, value, 1);
-    }
-    ~ScopedEnv() {
-        if (hadOld_)
-            ::setenv(name_, old_.c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::string old_;
-    bool hadOld_ = false;
-};
+using fixtures::ScopedEnv;
 
 class DecoderHelper : public ::testing::Test {
 protected:

@@ -424,6 +424,56 @@ QByteArray hugeIlbm(int side) {
     return f.data;
 }
 
+QByteArray hugeWmf(int side) {
+    // Placeable header: side x side units at 96 units per inch, filled red.
+    Bytes placeable;
+    placeable.le32(0x9AC6CDD7u).le16(0).le16(0).le16(0).le16(side).le16(side).le16(96).le32(0);
+    std::uint16_t sum = 0;
+    for (int i = 0; i < 20; i += 2)
+        sum ^= qFromLittleEndian<std::uint16_t>(placeable.data.constData() + i);
+    placeable.le16(sum);
+    Bytes records;
+    records.le32(5).le16(0x020B).le16(0).le16(0);                       // SETWINDOWORG
+    records.le32(5).le16(0x020C).le16(side).le16(side);                 // SETWINDOWEXT
+    records.le32(7).le16(0x02FC).le16(0).le32(0x000000FF).le16(0);      // CREATEBRUSHINDIRECT
+    records.le32(4).le16(0x012D).le16(0);                               // SELECTOBJECT
+    records.le32(7).le16(0x041B).le16(side).le16(side).le16(0).le16(0); // RECTANGLE
+    records.le32(3).le16(0x0000);                                       // EOF
+    Bytes header;
+    header.le16(1).le16(9).le16(0x0300).le32(std::uint32_t((18 + records.data.size()) / 2));
+    header.le16(1).le32(7).le16(0);
+    return placeable.data + header.data + records.data;
+}
+
+QByteArray hugeWpg(int side) {
+    // WPG 1: a one-bit bitmap record claiming side x side, holding one run and then what a
+    // damaged file leaves.
+    Bytes f;
+    f.u8(0xFF).u8('W').u8('P').u8('C').le32(16).u8(1).u8(0x16).u8(1).u8(0).le16(0).le16(0);
+    f.u8(0x0F).u8(6).u8(1).u8(0).le16(side / 4).le16(side / 4); // start of picture
+    f.u8(0x0B).u8(14).le16(side).le16(side).le16(1).le16(75).le16(75);
+    f.u8(0x81).u8(0xFF).u8(0x00).u8(0x00);
+    f.u8(0x10).u8(0); // end of picture
+    return f.data;
+}
+
+QByteArray hugeRle8Bmp(int side, bool markRows) {
+    // A grey palette; the pixels not written are left at colour 0.
+    Bytes data;
+    if (markRows)
+        for (int y = 0; y < side; ++y)
+            data.u8(1).u8(255).u8(0).u8(0); // one white pixel, end of line
+    data.u8(0).u8(1);                       // end of bitmap
+    const int offset = 14 + 40 + 1024;
+    Bytes b;
+    b.raw("BM").le32(std::uint32_t(offset + data.data.size())).le32(0).le32(offset);
+    b.le32(40).le32(std::uint32_t(side)).le32(std::uint32_t(side)).le16(1).le16(8);
+    b.le32(1).le32(std::uint32_t(data.data.size())).le32(0).le32(0).le32(256).le32(0); // RLE8
+    for (int i = 0; i < 256; ++i)
+        b.u8(i).u8(i).u8(i).u8(0);
+    return b.data + data.data;
+}
+
 QByteArray withExifOrientation(const QByteArray& jpeg, int orientation) {
     Bytes tiff;
     tiff.raw("MM").be16(42).be32(8).be16(1);

@@ -10,6 +10,8 @@
 #include <QMap>
 #include <QString>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 
 namespace fixtures {
 
@@ -79,6 +81,36 @@ QByteArray hugeGemImg(int side);
 QByteArray hugePcPaint(int side);
 QByteArray hugeMsp(int side);
 QByteArray hugeIlbm(int side);
+// Small files claiming side x side pixels with hardly any data: a metafile (filled red), a
+// damaged WPG bitmap, and an RLE8 BMP of one end-of-bitmap code (markRows: after one white
+// pixel at the start of every row, 4 bytes a row).
+QByteArray hugeWmf(int side);
+QByteArray hugeWpg(int side);
+QByteArray hugeRle8Bmp(int side, bool markRows = false);
+
+// Sets an environment variable (the decode budget, say) for the life of a test, then restores
+// it as it was.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old, hadOld_ = true;
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (hadOld_)
+            ::setenv(name_, old_.c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::string old_;
+    bool hadOld_ = false;
+};
 
 // A JPEG of the picture carrying an EXIF orientation.
 QByteArray withExifOrientation(const QByteArray& jpeg, int orientation);
