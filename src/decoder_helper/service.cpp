@@ -175,6 +175,9 @@ void replyFailure(const QString& why) {
 
 void serve(const helper::Request& request, int fd) {
     applyLimits(request);
+    // The readers' own checks follow the program's budget of now, not that of the environment
+    // this helper was started with.
+    decoders::useRequestBudget(decoders::Budget{request.memoryBytes, request.seconds});
     const FileBytes file(fd);
     ::close(fd);
     const QByteArray& bytes = file.bytes();

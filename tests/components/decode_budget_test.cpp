@@ -2,6 +2,7 @@
 // do (too many scans, a huge claimed size), previews that must not hold the whole picture, and
 // files that used to come out wrong.
 #include "components/decoders/decode.h"
+#include "components/decoders/helper_client.h"
 #include "components/decoders/jpeg_reader.h"
 #include "components/image_box.h"
 #include "fixtures.h"
@@ -85,19 +86,26 @@ TEST_F(DecodeBudget, APictureBeyondTheMemoryBudgetIsRefusedBeforeItsPixels) {
     ::unsetenv("GLIMRA_DECODE_MEMORY");
 }
 
-// Peak resident memory of this process in KiB, after clearing it when reset is set.
-long peakKiB(bool reset) {
+// Peak resident memory of a process (its /proc folder) in KiB, after clearing it when reset is
+// set; -1 when it cannot be read.
+long peakKiB(const QString& procDir, bool reset) {
     if (reset) {
-        QFile clear("/proc/self/clear_refs");
+        QFile clear(procDir + "/clear_refs");
         if (clear.open(QIODevice::WriteOnly))
             clear.write("5");
     }
-    QFile status("/proc/self/status");
-    status.open(QIODevice::ReadOnly);
+    QFile status(procDir + "/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
     return -1;
+}
+
+// The same for this process.
+long peakKiB(bool reset) {
+    return peakKiB(QStringLiteral("/proc/self"), reset);
 }
 
 TEST_F(DecodeBudget, AGifClaimingAHugeScreenIsDecodedOutsideTheProgram) {
@@ -271,6 +279,139 @@ TEST_F(DecodeBudget, AMetafileWithTextDrawsItsText) {
     EXPECT_NE(a.image.convertToFormat(QImage::Format_RGB32),
               b.image.convertToFormat(QImage::Format_RGB32))
         << "the text left no mark";
+}
+
+// A grey width x height progressive JPEG of `scans` scans: the DC scan, one scan of every AC
+// coefficient (of a single grey, all zero: a few bytes however large the picture), and that
+// scan again until the count is reached. Empty when the tools fail.
+QByteArray progressiveGrey(int width, int height, int scans) {
+    QTemporaryDir dir;
+    QFile script(dir.filePath("scans.txt"));
+    script.open(QIODevice::WriteOnly);
+    script.write("0: 0 0 0 0;\n0: 1 63 0 0;\n");
+    script.close();
+    const QByteArray pgm = "P5\n" + QByteArray::number(width) + " " + QByteArray::number(height) +
+                           "\n255\n" + QByteArray(qsizetype(width) * height, '\xA0');
+    const QByteArray jpeg =
+        fixtures::runTool("cjpeg", {"-grayscale", "-scans", script.fileName()}, pgm);
+    const qsizetype lastScan = jpeg.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    if (lastScan < 0 || !jpeg.endsWith(QByteArray("\xFF\xD9", 2)))
+        return {};
+    const QByteArray scan = jpeg.mid(lastScan, jpeg.size() - 2 - lastScan);
+    return jpeg.left(jpeg.size() - 2) + scan.repeated(scans - 2) + QByteArray("\xFF\xD9", 2);
+}
+
+TEST_F(DecodeBudget, AProgressiveJpegBeyondTheCoefficientLimitIsDecodedOutsideTheProgram) {
+    // 8192 x 8200 grey: its coefficients take 1024 x 1025 blocks of 128 bytes, just over the
+    // 128 MiB the program decodes itself. The helper decodes it; the program holds the preview.
+    const QByteArray jpeg = progressiveGrey(8192, 8200, 2);
+    ASSERT_FALSE(jpeg.isEmpty());
+    const QByteArray path = write("coefficients.jpg", jpeg);
+    decoders::decodeFile(write("warm.tga", fixtures::fixtureByExtension()["tga"].bytes));
+    const long before = peakKiB(true);
+    const decoders::Picture p = decoders::decodeFile(path, preview());
+    const long grown = peakKiB(false) - before;
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    EXPECT_EQ(QSize(p.width, p.height), QSize(8192, 8200));
+    EXPECT_EQ(p.bitsPerPixel, 8);
+    EXPECT_LE(p.image.width(), 8192 / 8) << "not decoded reduced";
+    EXPECT_EQ(qGray(p.image.pixel(10, 10)), 0xA0);
+    EXPECT_LT(grown, 40 * 1024) << "the program held the coefficients itself";
+}
+
+TEST_F(DecodeBudget, AJpegOfSixtyFourScansOverSixtyFourMegapixelsIsRefused) {
+    // 64 scans are within the count a file may have, but each goes over 8000 x 8000 pixels:
+    // over the scans-times-pixels limit before the last one.
+    ASSERT_GT(64 * 8000.0 * 8000.0, decoders::kMaxScanPixels);
+    ASSERT_LE(64, decoders::kMaxScans);
+    const QByteArray jpeg = progressiveGrey(8000, 8000, 64);
+    ASSERT_FALSE(jpeg.isEmpty());
+    const decoders::Picture p = decoders::decodeFile(write("64-scans.jpg", jpeg), preview());
+    EXPECT_FALSE(p.ok());
+    EXPECT_EQ(p.error.toStdString(), "too many scans");
+}
+
+TEST_F(DecodeBudget, AMetafileClaimingAHugePicturePreviewsSmallAndIsRefusedBeyondTheBudget) {
+    const QByteArray path = write("huge.wmf", fixtures::hugeWmf(20000));
+    const decoders::Picture facts = decoders::readFacts(path);
+    EXPECT_EQ(QSize(facts.width, facts.height), QSize(20000, 20000));
+    // The preview draws the metafile at a reduced density: a few hundred pixels of red.
+    const decoders::Picture small = decoders::decodeFile(path, preview());
+    ASSERT_TRUE(small.ok()) << small.error.toStdString();
+    EXPECT_EQ(QSize(small.width, small.height), QSize(20000, 20000));
+    ASSERT_LE(small.image.width(), 400);
+    ASSERT_GE(small.image.width(), 100);
+    EXPECT_NEAR(small.image.height(), small.image.width(), 2);
+    EXPECT_EQ(QColor(small.image.pixel(small.image.width() / 2, small.image.height() / 2)),
+              QColor(Qt::red));
+    // At full size (4.8 GB as GraphicsMagick holds it) a small budget refuses it before it is
+    // drawn: the helper neither grows nor has to be stopped.
+    const fixtures::ScopedEnv memory("GLIMRA_DECODE_MEMORY", "256M");
+    const pid_t helper = decoders::helperPid(decoders::HelperKind::General);
+    ASSERT_GT(helper, 0);
+    const QString helperProc = QStringLiteral("/proc/%1").arg(helper);
+    const long before = peakKiB(helperProc, true);
+    const decoders::Picture full = decoders::decodeFile(path);
+    EXPECT_FALSE(full.ok());
+    EXPECT_EQ(full.error.toStdString(), "picture needs too much memory");
+    EXPECT_EQ(decoders::helperPid(decoders::HelperKind::General), helper)
+        << "the helper was stopped from outside";
+    EXPECT_LT(peakKiB(helperProc, false) - before, 64 * 1024) << "the helper grew";
+}
+
+TEST_F(DecodeBudget, AWpgClaimingAHugePictureEndsUnreadableOrRefusedOnItsOwn) {
+    // One run of pixels where 20000 x 20000 are claimed. Its preview ends by itself (unreadable,
+    // or refused where the budget is small), neither run out of its time nor stopped from
+    // outside.
+    const QByteArray path = write("huge.wpg", fixtures::hugeWpg(20000));
+    const decoders::Picture shown = decoders::decodeFile(path, preview());
+    EXPECT_FALSE(shown.ok());
+    EXPECT_NE(shown.error.toStdString(), "decoding took too long");
+    const pid_t helper = decoders::helperPid(decoders::HelperKind::General);
+    ASSERT_GT(helper, 0) << "the helper was stopped: " << shown.error.toStdString();
+    // A budget below its 4.8 GB (as GraphicsMagick holds it) refuses it before its pixels.
+    const fixtures::ScopedEnv memory("GLIMRA_DECODE_MEMORY", "1G");
+    const QString helperProc = QStringLiteral("/proc/%1").arg(helper);
+    const long before = peakKiB(helperProc, true);
+    const decoders::Picture full = decoders::decodeFile(path);
+    EXPECT_FALSE(full.ok());
+    EXPECT_EQ(full.error.toStdString(), "picture needs too much memory");
+    EXPECT_EQ(decoders::helperPid(decoders::HelperKind::General), helper)
+        << "the helper was stopped from outside";
+    EXPECT_LT(peakKiB(helperProc, false) - before, 64 * 1024) << "the helper grew";
+}
+
+TEST_F(DecodeBudget, Rle8BmpsClaimingHugePicturesCostTheProgramLittle) {
+    decoders::decodeFile(write("warm.tga", fixtures::fixtureByExtension()["tga"].bytes));
+    // 1 KB claiming 20000 x 20000 (400 MB at a byte a pixel): refused, or shown small.
+    const QByteArray bmp = fixtures::hugeRle8Bmp(20000);
+    ASSERT_LT(bmp.size(), 1200);
+    const QByteArray path = write("rle8-20000.bmp", bmp);
+    const decoders::Picture facts = decoders::readFacts(path);
+    EXPECT_EQ(QSize(facts.width, facts.height), QSize(20000, 20000));
+    for (const bool small : {true, false}) {
+        const char* mode = small ? "preview" : "full size";
+        const long before = peakKiB(true);
+        const decoders::Picture p =
+            decoders::decodeFile(path, small ? preview() : decoders::DecodeOptions());
+        const long grown = peakKiB(false) - before;
+        EXPECT_NE(p.error.toStdString(), "decoding took too long") << mode;
+        if (p.ok()) {
+            EXPECT_LE(p.image.width(), small ? 400 : 0) << mode;
+        }
+        EXPECT_LT(grown, 40 * 1024) << mode << ": the program took the picture's memory";
+    }
+    // 64 KB claiming 16000 x 16000 that write a pixel at the start of every row, a quarter of
+    // the memory pages of its 256 MB: the helper decodes it, the program maps its pixels.
+    const QByteArray marked = write("rle8-16000.bmp", fixtures::hugeRle8Bmp(16000, true));
+    const long before = peakKiB(true);
+    const decoders::Picture p = decoders::decodeFile(marked);
+    const long grown = peakKiB(false) - before;
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    ASSERT_EQ(p.image.size(), QSize(16000, 16000));
+    for (const int y : {0, 8000, 15999})
+        EXPECT_EQ(QColor(p.image.pixel(0, y)), QColor(Qt::white)) << y;
+    EXPECT_LT(grown, 40 * 1024) << "the program decoded the picture itself";
 }
 
 } // namespace

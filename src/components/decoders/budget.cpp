@@ -1,6 +1,7 @@
 #include "components/decoders/budget.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <unistd.h>
@@ -11,6 +12,10 @@ namespace {
 
 constexpr std::int64_t kGiB = std::int64_t(1) << 30;
 constexpr double kDefaultSeconds = 10;
+
+// The request's budget in a decoder helper (memory 0: none, the environment's applies).
+std::atomic<std::int64_t> requestMemory{0};
+std::atomic<double> requestSeconds{0};
 
 } // namespace
 
@@ -49,7 +54,16 @@ std::int64_t parseMemoryAmount(const char* text) {
     return bytes >= 1 && bytes < 9e18 ? std::int64_t(bytes) : 0;
 }
 
+void useRequestBudget(const Budget& budget) {
+    requestSeconds = budget.seconds;
+    requestMemory = budget.memoryBytes > 0 ? budget.memoryBytes : 0;
+}
+
 Budget decodeBudget() {
+    if (const std::int64_t memory = requestMemory; memory > 0) {
+        const double seconds = requestSeconds;
+        return Budget{memory, seconds > 0 && seconds < 1e6 ? seconds : kDefaultSeconds};
+    }
     Budget b;
     b.memoryBytes = parseMemoryAmount(std::getenv("GLIMRA_DECODE_MEMORY"));
     if (b.memoryBytes == 0) {

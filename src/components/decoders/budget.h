@@ -18,8 +18,14 @@ struct Budget {
 
 // The budget in force: GLIMRA_DECODE_MEMORY (bytes, or with a K, M or G suffix) and
 // GLIMRA_DECODE_SECONDS when set and valid, else a quarter of physical memory (at least 1 GiB)
-// and 10 seconds. Read anew on each call, so tests can change it.
+// and 10 seconds. Read anew on each call, so tests can change it. In a decoder helper, the
+// budget of the request being served (see useRequestBudget).
 Budget decodeBudget();
+
+// For the decoder helper: every decode from now on runs under this budget, the one the program
+// sent with the request, not the one of the environment the helper was started with (the
+// program's may have changed since). A budget without memory returns to the environment's.
+void useRequestBudget(const Budget& budget);
 
 // Parses a memory amount such as "1073741824", "512M" or "2G"; 0 when it is not one.
 std::int64_t parseMemoryAmount(const char* text);
