@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -392,6 +393,32 @@ TEST_F(ImageBox, AnimatedGifsAnimate) {
     box.setFileName(save("still.png", filled(5, 5, Qt::red)));
     box.waitForPixels();
     EXPECT_FALSE(box.isAnimating());
+}
+
+TEST_F(ImageBox, AnAnimationWhoseFramesComeLateTwiceInARowStopsOnItsFrame) {
+    const QString a = write("a.ppm", fixtures::toPpm(filled(20, 10, Qt::red)));
+    const QString b = save("b.ppm", filled(20, 10, Qt::blue), "PPM");
+    const QByteArray gif =
+        fixtures::runTool("gm", {"convert", "-delay", "2", a, b, "gif:-"}, QByteArray());
+    TGvbox box(Mode::FullSize);
+    box.setFileName(write("late.gif", gif));
+    box.waitForPixels();
+    ASSERT_TRUE(box.isAnimating());
+    // The thread kept from the movie (asleep here, as by a slow frame) well past the frame
+    // budget, twice in a row.
+    for (int late = 0; late < 3; ++late) {
+        QThread::msleep(TGvbox::kFrameBudgetMs * 2 + 50);
+        QApplication::processEvents();
+    }
+    const QRgb stopped = box.shownImage().pixel(5, 5);
+    QSet<QRgb> seen;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 400) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        seen.insert(box.shownImage().pixel(5, 5));
+    }
+    EXPECT_EQ(seen, QSet<QRgb>{stopped}) << "the animation went on";
 }
 
 TEST_F(ImageBox, AnAnimationLargerThanItsBudgetShowsItsFirstFrameOnly) {
