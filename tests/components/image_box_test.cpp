@@ -363,6 +363,23 @@ TEST_F(ImageBox, ReportsFullRangeSizesAndUprightOrientedPhotos) {
     EXPECT_GT(full.shownImage().pixelColor(10, 5).red(), 200);
     EXPECT_GT(full.shownImage().pixelColor(10, 35).blue(), 200);
 
+    // The same as a PNG whose eXIf chunk (after the 33 bytes of signature and header) says so,
+    // in the preview: the facts and the reduced pixels are upright.
+    const QByteArray png = fixtures::readBytes(save("plain.png", halves));
+    test::Bytes tiff;
+    tiff.raw("II").le16(42).le32(8).le16(1);
+    tiff.le16(0x0112).le16(3).le32(1).le16(6).le16(0).le32(0);
+    TGvbox preview(Mode::Preview);
+    preview.setFileName(
+        write("turned.png", png.left(33) + test::pngChunk("eXIf", tiff.data) + png.mid(33)));
+    ASSERT_EQ(preview.bmpw(), 20);
+    ASSERT_EQ(preview.bmph(), 40);
+    ASSERT_TRUE(preview.waitForPixels());
+    const QImage shown = preview.shownImage();
+    ASSERT_GT(shown.height(), shown.width());
+    EXPECT_GT(shown.pixelColor(shown.width() / 2, shown.height() / 8).red(), 200);
+    EXPECT_GT(shown.pixelColor(shown.width() / 2, shown.height() * 7 / 8).blue(), 200);
+
     const QByteArray progressive =
         fixtures::runTool("gm", {"convert", "-interlace", "Line", "-", "jpg:-"},
                           fixtures::toPpm(fixtures::colourPicture()));

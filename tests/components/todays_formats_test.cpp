@@ -1,6 +1,7 @@
 // Today's picture formats: upright by whatever orientation they carry, the bits per pixel they
 // store beyond 8-bit colour, previews decoded at reduced size that still report the full size,
 // SVG drawn at the size it is shown, and camera RAW shown by its embedded preview.
+#include "byte_builder.h"
 #include "components/decoders/decode.h"
 #include "components/decoders/raw_reader.h"
 #include "components/image_box.h"
@@ -51,6 +52,23 @@ protected:
     QTemporaryDir dir;
 };
 
+// A PNG with an eXIf chunk holding exif right after its header, before the pixels.
+QByteArray withPngExif(const QByteArray& png, const QByteArray& exif) {
+    constexpr int kAfterHeader = 8 + 25; // the signature, then IHDR's length, name, body and CRC
+    return png.left(kAfterHeader) + test::pngChunk("eXIf", exif) + png.mid(kAfterHeader);
+}
+
+// The HEIF file with its first pixi property (bits per channel, which libheif does without)
+// made an irot of the same size turning it angle quarter turns anticlockwise.
+QByteArray withIrotForPixi(QByteArray heif, int angle) {
+    const qsizetype at = heif.indexOf("pixi");
+    if (at < 0)
+        return {};
+    heif.replace(at, 4, "irot");
+    heif[at + 4] = char(angle);
+    return heif;
+}
+
 TEST_F(TodaysPictures, EveryFormatThatCarriesAnOrientationComesOutUpright) {
     // 40 x 20, turned a quarter clockwise by each file's own means: upright it is 20 x 40,
     // red above blue.
@@ -59,11 +77,21 @@ TEST_F(TodaysPictures, EveryFormatThatCarriesAnOrientationComesOutUpright) {
     const QByteArray webp =
         convertFile("cwebp", {"-quiet", "{in}", "-o", "{out}"}, png, "in.png", "out.webp");
     const QByteArray jpeg = runTool("gm", {"convert", "-", "jpg:-"}, png);
+    const QByteArray turnedJpeg = fixtures::withExifOrientation(jpeg, 6);
     const QString exif = write("exif.bin", fixtures::exifBlock(6));
+    const QByteArray heic =
+        convertFile("heif-enc", {"{in}", "-o", "{out}"}, turnedJpeg, "in.jpg", "out.heic");
     struct Case {
         const char* name;
         QByteArray bytes;
     } cases[] = {
+        {"exif.jpg", turnedJpeg},
+        {"exif.png", withPngExif(png, fixtures::exifBlock(6))},
+        // Some writers put JPEG's "Exif\0\0" before the TIFF structure, which libpng refuses.
+        {"prefixed.png", withPngExif(png, QByteArray("Exif\0\0", 6) + fixtures::exifBlock(6))},
+        {"interlaced.png",
+         withPngExif(runTool("gm", {"convert", "-interlace", "Line", "-", "png:-"}, png),
+                     fixtures::exifBlock(6))},
         {"tag.tiff", runTool("gm", {"convert", "-orient", "RightTop", "-", "tiff:-"},
                              fixtures::toPpm(picture))},
         {"exif.webp", convertFile("webpmux", {"-set", "exif", exif, "{in}", "-o", "{out}"}, webp,
@@ -71,6 +99,14 @@ TEST_F(TodaysPictures, EveryFormatThatCarriesAnOrientationComesOutUpright) {
         // irot counts anticlockwise quarter turns.
         {"irot.avif",
          convertFile("avifenc", {"--irot", "3", "{in}", "{out}"}, png, "in.png", "out.avif")},
+        // cjxl keeps a JPEG's EXIF orientation as the codestream's own.
+        {"exif.jxl", convertFile("cjxl", {"{in}", "{out}"}, turnedJpeg, "in.jpg", "out.jxl")},
+        // heif-enc keeps a JPEG's EXIF block, orientation and all, and writes no irot.
+        {"exif.heic", heic},
+        {"thumbnail.heic", convertFile("heif-enc", {"-t", "16", "{in}", "-o", "{out}"}, turnedJpeg,
+                                       "in.jpg", "out.heic")},
+        // Turned by its own irot, which its EXIF orientation only repeats: turned once.
+        {"irot.heic", withIrotForPixi(heic, 3)},
         // LibRaw reads no raw picture under 22 pixels a side.
         {"flip.dng", test::buildDng(jpeg, QSize(80, 40), 6)},
     };
@@ -82,6 +118,38 @@ TEST_F(TodaysPictures, EveryFormatThatCarriesAnOrientationComesOutUpright) {
         ASSERT_EQ(p.image.size(), QSize(20, 40)) << c.name;
         EXPECT_TRUE(reddish(p.image.pixelColor(10, 5))) << c.name;
         EXPECT_TRUE(bluish(p.image.pixelColor(10, 35))) << c.name;
+
+        // The header says the same, and a preview reduced for a small box is upright too.
+        const QByteArray path = QFile::encodeName(dir.filePath(c.name));
+        const decoders::Picture facts = decoders::readFacts(path);
+        EXPECT_EQ(QSize(facts.width, facts.height), upright) << c.name;
+        const decoders::Picture preview = decoders::decodeFile(dir.filePath(c.name), QSize(8, 8));
+        ASSERT_TRUE(preview.ok()) << c.name << ": " << preview.error.toStdString();
+        EXPECT_EQ(QSize(preview.width, preview.height), upright) << c.name;
+        const QImage& small = preview.image;
+        EXPECT_GT(small.height(), small.width()) << c.name;
+        EXPECT_TRUE(reddish(small.pixelColor(small.width() / 2, small.height() / 8))) << c.name;
+        EXPECT_TRUE(bluish(small.pixelColor(small.width() / 2, small.height() * 7 / 8))) << c.name;
+    }
+}
+
+TEST_F(TodaysPictures, AQuarterTurnedPictureIsReducedForTheUprightBox) {
+    // Stored 160 x 40 and turned a quarter: upright 40 x 160, which fills a 40 x 160 box as it
+    // is. Reduced for the box's sides taken the stored way round, it would come out 10 x 40.
+    const QByteArray png = toPng(halves(160, 40));
+    const QByteArray jpeg = runTool("gm", {"convert", "-", "jpg:-"}, png);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"tall.jpg", fixtures::withExifOrientation(jpeg, 6)},
+        {"tall.png", withPngExif(png, fixtures::exifBlock(8))},
+    };
+    for (const auto& c : cases) {
+        const decoders::Picture p = decoders::decodeFile(write(c.name, c.bytes), QSize(40, 160));
+        ASSERT_TRUE(p.ok()) << c.name << ": " << p.error.toStdString();
+        EXPECT_EQ(QSize(p.width, p.height), QSize(40, 160)) << c.name;
+        EXPECT_EQ(p.image.size(), QSize(40, 160)) << c.name;
     }
 }
 

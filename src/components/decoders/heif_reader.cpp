@@ -1,6 +1,8 @@
 #include "components/decoders/heif_reader.h"
 
 #include "components/decoders/budget.h"
+#include "components/decoders/bytes.h"
+#include "components/decoders/tiff_tags.h"
 
 #include <QTransform>
 #include <algorithm>
@@ -94,6 +96,113 @@ QImage decodeHeifImage(heif_image_handle* handle, bool alpha, QString& error) {
     return view.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }
 
+// A box of an ISO base media file: where its body starts and where the box ends.
+struct Box {
+    qsizetype body = -1;
+    qsizetype end = -1;
+    bool found() const { return body >= 0; }
+};
+
+// Calls visit(type, box) for each box within a box's body, until it returns false.
+template <typename Visit> void forEachBox(const QByteArray& file, Box within, Visit visit) {
+    ByteReader r(file, within.body);
+    while (!r.failed() && r.pos() + 8 <= within.end) {
+        const qsizetype start = r.pos();
+        std::uint64_t size = r.u32be();
+        const QByteArray type(reinterpret_cast<const char*>(r.here()), 4);
+        r.skip(4);
+        if (size == 1) {
+            size = std::uint64_t(r.u32be()) << 32;
+            size |= r.u32be();
+        } else if (size == 0) {
+            size = std::uint64_t(within.end - start);
+        }
+        const qsizetype body = r.pos();
+        if (r.failed() || size < std::uint64_t(body - start) ||
+            size > std::uint64_t(within.end - start))
+            return;
+        const Box box{body, start + qsizetype(size)};
+        if (!visit(type, box))
+            return;
+        r.seek(box.end);
+    }
+}
+
+Box findBox(const QByteArray& file, Box within, const char* name) {
+    Box found;
+    forEachBox(file, within, [&](const QByteArray& type, Box box) {
+        if (type != name)
+            return true;
+        found = box;
+        return false;
+    });
+    return found;
+}
+
+// Whether the primary item of a HEIF file is turned or mirrored by its own properties (irot,
+// imir), which libheif applies. True too when the boxes cannot be read: only a file that
+// plainly has neither is turned by its EXIF orientation.
+bool primaryHasTransformations(const QByteArray& file) {
+    const Box meta = findBox(file, Box{0, file.size()}, "meta");
+    if (!meta.found())
+        return true;
+    const Box children{meta.body + 4, meta.end}; // after the version and flags
+    const Box pitm = findBox(file, children, "pitm");
+    const Box iprp = findBox(file, children, "iprp");
+    if (!pitm.found() || !iprp.found())
+        return true;
+    ByteReader r(file, pitm.body);
+    const int pitmVersion = r.u8();
+    r.skip(3); // flags
+    const std::uint32_t primary = pitmVersion == 0 ? r.u16be() : r.u32be();
+    const Box ipco = findBox(file, iprp, "ipco");
+    const Box ipma = findBox(file, iprp, "ipma");
+    if (r.failed() || !ipco.found() || !ipma.found())
+        return true;
+    std::vector<QByteArray> properties; // in order: index 1 is the first
+    forEachBox(file, ipco, [&](const QByteArray& type, Box) {
+        properties.push_back(type);
+        return true;
+    });
+    ByteReader m(file, ipma.body);
+    const int version = m.u8();
+    m.skip(2);
+    const bool wideIndexes = (m.u8() & 1) != 0;
+    const std::uint32_t entries = m.u32be();
+    for (std::uint32_t e = 0; e < entries && !m.failed() && m.pos() < ipma.end; ++e) {
+        const std::uint32_t item = version < 1 ? m.u16be() : m.u32be();
+        const int count = m.u8();
+        for (int a = 0; a < count; ++a) {
+            const std::size_t index = wideIndexes ? m.u16be() & 0x7FFF : m.u8() & 0x7F;
+            if (item == primary && index >= 1 && index <= properties.size() &&
+                (properties[index - 1] == "irot" || properties[index - 1] == "imir"))
+                return true;
+        }
+        if (item == primary)
+            return m.failed() || m.pos() > ipma.end;
+    }
+    return true;
+}
+
+// The orientation in the item's EXIF block, 1 when it has none. libheif gives the block as
+// stored: the offset of the TIFF structure after these first four bytes, then the structure.
+int heifExifOrientation(heif_image_handle* handle) {
+    heif_item_id id = 0;
+    if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) != 1)
+        return 1;
+    const std::size_t size = heif_image_handle_get_metadata_size(handle, id);
+    if (size < 4 || size > (std::size_t(1) << 20))
+        return 1;
+    QByteArray block(qsizetype(size), '\0');
+    if (heif_image_handle_get_metadata(handle, id, block.data()).code != heif_error_Ok)
+        return 1;
+    ByteReader r(block);
+    const std::uint32_t offset = r.u32be();
+    if (offset > size - 4)
+        return 1;
+    return exifOrientation(block.mid(qsizetype(4 + offset)));
+}
+
 // The HEIF transformations: a rotation anticlockwise in quarter turns, then a mirror.
 QImage transformed(const QImage& image, const avifImage* avif) {
     QImage result = image;
@@ -119,8 +228,11 @@ Picture readHeif(const QByteArray& bytes, QSize hint, bool factsOnly) {
     if (result.code != heif_error_Ok)
         return failure(heifText(result));
     const HeifHandle handle(primary);
-    // Width and height are those of the upright picture.
-    const QSize full(heif_image_handle_get_width(primary), heif_image_handle_get_height(primary));
+    // Width and height are those after the file's rotation and mirror. A file that has neither
+    // but an EXIF orientation (heif-enc makes one from a turned photo) is turned by that.
+    const QSize stored(heif_image_handle_get_width(primary), heif_image_handle_get_height(primary));
+    const int orientation = primaryHasTransformations(bytes) ? 1 : heifExifOrientation(primary);
+    const QSize full = swapsSides(orientation) ? stored.transposed() : stored;
     if (!sizeAcceptable(full.width(), full.height()))
         return failure(QStringLiteral("picture too large"));
     const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
@@ -133,16 +245,18 @@ Picture readHeif(const QByteArray& bytes, QSize hint, bool factsOnly) {
         return failure(QStringLiteral("picture too large"));
 
     QString error;
-    if (const HeifHandle thumbnail = thumbnailFor(primary, hint)) {
+    // The thumbnail is stored the way the picture is.
+    if (const HeifHandle thumbnail =
+            thumbnailFor(primary, swapsSides(orientation) ? hint.transposed() : hint)) {
         QImage image = decodeHeifImage(thumbnail.get(),
                                        heif_image_handle_has_alpha_channel(thumbnail.get()), error);
         if (!image.isNull())
-            return finishReduced(std::move(image), full, bits, hint);
+            return finishReduced(applyOrientation(image, orientation), full, bits, hint);
     }
     QImage image = decodeHeifImage(primary, alpha, error);
     if (image.isNull())
         return failure(error);
-    return finishReduced(std::move(image), full, bits, hint);
+    return finishReduced(applyOrientation(image, orientation), full, bits, hint);
 }
 
 Picture readAvif(const QByteArray& bytes, QSize hint, bool factsOnly) {

@@ -125,7 +125,8 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         return true;
     }
     // The hint box is for the upright picture; a quarter turn swaps the sides it must fill.
-    const int r = reductionFor(QSize(job.fullWidth, job.fullHeight), hint);
+    const int r = reductionFor(QSize(job.fullWidth, job.fullHeight),
+                               swapsSides(exifOrientation(job.exif)) ? hint.transposed() : hint);
     info.scale_num = 1;
     info.scale_denom = r >= 8 ? 8 : r >= 4 ? 4 : r >= 2 ? 2 : 1;
     info.dct_method = JDCT_ISLOW;

@@ -1,5 +1,7 @@
 #include "components/decoders/png_reader.h"
 
+#include "components/decoders/tiff_tags.h"
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
@@ -20,6 +22,8 @@ struct Job {
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     int bitsPerPixel = 0;
+    QByteArray exif; // the first eXIf chunk before the pixels
+    bool pixelsBegun = false;
     bool refused = false;
     bool expired = false;
     bool factsOnly = false;
@@ -35,6 +39,18 @@ void onError(png_structp png, png_const_charp text) {
 }
 
 void onWarning(png_structp, png_const_charp) {}
+
+// libpng hands eXIf here rather than reading it itself: it refuses a block that starts with
+// "Exif\0\0", as some writers put it. Only a chunk before the pixels counts, so the facts read
+// from the header agree with the decode; one after them is passed over.
+int onChunk(png_structp png, png_unknown_chunkp chunk) {
+    auto* job = static_cast<Job*>(png_get_user_chunk_ptr(png));
+    if (std::memcmp(chunk->name, "eXIf", 4) != 0)
+        return 0;
+    if (!job->pixelsBegun && job->exif.isEmpty())
+        job->exif = QByteArray(reinterpret_cast<const char*>(chunk->data), qsizetype(chunk->size));
+    return 1;
+}
 
 // Adds one decoded row of c-channel pixels into the sums of its output pixels.
 template <int c> void accumulate(Job& job, int r) {
@@ -156,7 +172,11 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         return false;
     png_init_io(job.png, file);
     png_set_user_limits(job.png, 0x7FFFFFFF, 0x7FFFFFFF);
+    static const png_byte exifName[] = "eXIf";
+    png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_ALWAYS, exifName, 1);
+    png_set_read_user_chunk_fn(job.png, &job, onChunk);
     png_read_info(job.png, job.info);
+    job.pixelsBegun = true;
     int depth = 0, colorType = 0, interlace = 0;
     png_get_IHDR(job.png, job.info, &job.width, &job.height, &depth, &colorType, &interlace,
                  nullptr, nullptr);
@@ -170,8 +190,12 @@ bool decode(Job& job, std::FILE* file, QSize hint) {
         return true;
     const int w = int(job.width), h = int(job.height);
     const bool interlaced = interlace != PNG_INTERLACE_NONE;
-    const int r = reductionFor(QSize(w, h), hint);
-    if (!fitsBudget((w + r - 1) / r, (h + r - 1) / r, interlaced && r > 1 ? 24 : 4, job.budget)) {
+    // The hint box is for the upright picture; a quarter turn swaps the sides it must fill.
+    // Turning makes a second picture.
+    const int orientation = exifOrientation(job.exif);
+    const int r = reductionFor(QSize(w, h), swapsSides(orientation) ? hint.transposed() : hint);
+    const double bytesPerPixel = (interlaced && r > 1 ? 24 : 4) + (orientation != 1 ? 4 : 0);
+    if (!fitsBudget((w + r - 1) / r, (h + r - 1) / r, bytesPerPixel, job.budget)) {
         job.refused = true;
         return false;
     }
@@ -243,10 +267,14 @@ Picture readPng(std::FILE* file, const DecodeOptions& options, bool factsOnly) {
         return failure(QStringLiteral("decoding took too long"));
     if (!ok)
         return failure(QString::fromLatin1(job.message));
+    const int orientation = exifOrientation(job.exif);
     Picture p;
-    p.image = std::move(job.image);
-    p.width = int(job.width);
-    p.height = int(job.height);
+    if (!factsOnly)
+        p.image = applyOrientation(job.image, orientation);
+    job.image = QImage();
+    const bool quarterTurn = swapsSides(orientation);
+    p.width = int(quarterTurn ? job.height : job.width);
+    p.height = int(quarterTurn ? job.width : job.height);
     p.bitsPerPixel = job.bitsPerPixel;
     return p;
 }
