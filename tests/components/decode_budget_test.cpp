@@ -381,6 +381,18 @@ TEST_F(DecodeBudget, AWpgClaimingAHugePictureEndsUnreadableOrRefusedOnItsOwn) {
     EXPECT_LT(peakKiB(helperProc, false) - before, 64 * 1024) << "the helper grew";
 }
 
+TEST_F(DecodeBudget, PixelsAnRle8BmpSkipsHaveColourZero) {
+    // Each row one white pixel, then the end of its line: the rest is never written.
+    const decoders::Picture p =
+        decoders::decodeFile(write("rows.bmp", fixtures::hugeRle8Bmp(40, true)));
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    ASSERT_EQ(p.image.size(), QSize(40, 40));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(QColor(p.image.pixel(x, y)), x == 0 ? QColor(Qt::white) : QColor(Qt::black))
+                << x << "," << y;
+}
+
 TEST_F(DecodeBudget, Rle8BmpsClaimingHugePicturesCostTheProgramLittle) {
     decoders::decodeFile(write("warm.tga", fixtures::fixtureByExtension()["tga"].bytes));
     // 1 KB claiming 20000 x 20000 (400 MB at a byte a pixel): refused, or shown small.
@@ -409,8 +421,10 @@ TEST_F(DecodeBudget, Rle8BmpsClaimingHugePicturesCostTheProgramLittle) {
     const long grown = peakKiB(false) - before;
     ASSERT_TRUE(p.ok()) << p.error.toStdString();
     ASSERT_EQ(p.image.size(), QSize(16000, 16000));
-    for (const int y : {0, 8000, 15999})
+    for (const int y : {0, 8000, 15999}) {
         EXPECT_EQ(QColor(p.image.pixel(0, y)), QColor(Qt::white)) << y;
+        EXPECT_EQ(QColor(p.image.pixel(1, y)), QColor(Qt::black)) << y << ": a pixel never written";
+    }
     EXPECT_LT(grown, 40 * 1024) << "the program decoded the picture itself";
 }
 

@@ -46,6 +46,17 @@ void allowLargeQtReads() {
     (void)limitSet;
 }
 
+// Whether a BMP's pixels are run-length coded (RLE8 or RLE4, in a Windows information header).
+bool isRunLengthBmp(const QByteArray& head) {
+    ByteReader r(head);
+    r.seek(14);
+    if (r.u32le() < 40)
+        return false;
+    r.seek(30);
+    const std::uint32_t compression = r.u32le();
+    return !r.failed() && (compression == 1 || compression == 2);
+}
+
 // GIF and BMP through Qt's own readers, which are the fastest here. An empty picture means
 // Qt does not read this file (a BMP variant): the caller then asks the helper.
 Picture readWithQt(QIODevice* device, const QByteArray& head, Format format, QSize hint) {
@@ -55,8 +66,15 @@ Picture readWithQt(QIODevice* device, const QByteArray& head, Format format, QSi
     if (size.isValid() && !fitsBudget(size.width(), size.height(), 4, decodeBudget()))
         return failure(QStringLiteral("picture too large"));
     const bool animated = format == Format::Gif && reader.imageCount() > 1;
-    QImage image = reader.read();
-    if (image.isNull())
+    QImage image;
+    // Run-length pixels may skip pixels (end of line, a jump, the end of the picture early),
+    // which Qt's reader leaves as the memory was: they are given colour 0 beforehand, in the
+    // picture the reader then fills (it keeps one of the size and format it needs).
+    if (format == Format::Bmp && size.isValid() && isRunLengthBmp(head)) {
+        image = QImage(size, QImage::Format_Indexed8);
+        image.fill(0);
+    }
+    if (!reader.read(&image) || image.isNull())
         return {};
     return finish(std::move(image), storedBitsPerPixel(head, format), hint, animated);
 }
