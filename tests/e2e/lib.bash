@@ -61,11 +61,12 @@ outer_geometry_settled() {
     echo "$geometry"
 }
 
-# visible_window XDOTOOL-SEARCH-ARGS...: waits up to ten seconds for a mapped window that
-# xdotool search finds with these arguments and prints its id, or nothing.
+# visible_window XDOTOOL-SEARCH-ARGS...: waits up to 30 seconds for a mapped window that
+# xdotool search finds with these arguments and prints its id, or nothing. (A machine busy
+# with other tests may take that long to start the program.)
 visible_window() {
     local id=""
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         id=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1 || true)
         [ -n "$id" ] && break
         sleep 0.1

@@ -30,7 +30,11 @@ cd - >/dev/null
 # Each bad value is reported once, in the standard error box.
 for expected in wide oops bad; do
     box=$(visible_window --name '^Glimra Version 2\.0$')
-    [ -n "$box" ] || fail "no error box for the bad value '$expected'"
+    if [ -z "$box" ]; then
+        cat "$work/program.log" >&2
+        xdotool search --onlyvisible --name . getwindowname %@ >&2 2>/dev/null || true
+        fail "no error box for the bad value '$expected'"
+    fi
     xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
     xdotool key Return 2>/dev/null || true
     for _ in $(seq 50); do
