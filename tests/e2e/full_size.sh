@@ -13,11 +13,7 @@ bar=$(window_with_title "Glimra NavBar")
 
 # press WINDOW KEY: makes the window the active one, then presses the key.
 press() {
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
-    for _ in $(seq 30); do
-        [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && break
-        sleep 0.1
-    done
+    activate "$1"
     xdotool key "$2"
 }
 

@@ -52,10 +52,7 @@ grep -qx "Help file: $data/Glim.hlp" "$work/help.txt" ||
 program="$installed"
 start
 win=$(window_with_title "Glimra v2.0")
-xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
-sleep 0.3
-xdotool key F1
-help=$(window_with_title "Glimra Help - Browsing with Glimra")
+help=$(key_opens "$win" F1 "Glimra Help - Browsing with Glimra")
 close_window "$help"
 close_window "$win"
 wait_for_exit 10

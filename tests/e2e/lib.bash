@@ -74,6 +74,47 @@ visible_window() {
     echo "$id"
 }
 
+# activate WINDOW: makes the window the active one, as a click on it would.
+activate() {
+    # A loaded machine may map the window late or drop the first request: ask again each second,
+    # every other time by giving the window the input focus, which the window manager follows.
+    for try in $(seq 12); do
+        if [ $((try % 2)) = 1 ]; then
+            xdotool windowactivate "$1" >/dev/null 2>&1 || true
+        else
+            xdotool windowraise "$1" windowfocus "$1" >/dev/null 2>&1 || true
+        fi
+        for _ in $(seq 10); do
+            [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+            sleep 0.1
+        done
+    done
+    fail "window $1 did not become active"
+}
+
+# key_opens WINDOW KEY TITLE: presses KEY in WINDOW until a window titled TITLE shows, and
+# prints its id. A key that reaches a busy machine before WINDOW has the keyboard is lost: it is
+# sent again after five seconds without the window, four times at most.
+key_opens() {
+    local win="$1" key="$2" title="$3" pattern id
+    pattern="^$(printf '%s' "$title" | sed 's/[.[\*^$]/\\&/g')\$"
+    for _ in $(seq 4); do
+        activate "$win"
+        xdotool key "$key"
+        for _ in $(seq 50); do
+            id=$(xdotool search --name "$pattern" 2>/dev/null | head -n 1 || true)
+            if [ -n "$id" ] && [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ]; then
+                echo "$id"
+                return 0
+            fi
+            kill -0 "$pid" 2>/dev/null || { cat "$work/program.log" >&2; fail "program ended early"; }
+            sleep 0.1
+        done
+    done
+    cat "$work/program.log" >&2
+    fail "no window titled '$title' after the key $key"
+}
+
 # close_window WINDOW: asks the window to close, as its close box does.
 close_window() {
     wmctrl -i -c "$1"

@@ -127,11 +127,7 @@ pixels() {
 program="$installed"
 start "$files"
 win=$(window_with_title "Glimra v$version")
-for _ in $(seq 50); do
-    [ "$(xdotool getactivewindow 2>/dev/null)" = "$win" ] && break
-    xdotool windowactivate "$win" >/dev/null 2>&1 || true
-    sleep 0.1
-done
+activate "$win"
 xdotool key Down # the file list has the keyboard: the picture is selected
 shown=$(pixels "$picture" 1000)
 [ "$shown" = 1000 ] || fail "the preview shows $shown pixels of the PCX picture, not 1000"
@@ -149,8 +145,7 @@ xdotool key Down # the sound is selected and played
 shown=$(pixels "$mark" 1200)
 [ "$shown" = 1200 ] || fail "the preview shows $shown pixels of the unpacked placeholder, not 1200"
 
-xdotool key F1
-help=$(window_with_title "Glimra Help - Browsing with the unpacked Glimra")
+help=$(key_opens "$win" F1 "Glimra Help - Browsing with the unpacked Glimra")
 close_window "$help"
 close_window "$win"
 wait_for_exit 10

@@ -36,24 +36,6 @@ rows() {
     accessible rows Files | wc -l
 }
 
-# activate WINDOW: makes the window the active one, as a click on it would.
-activate() {
-    # A loaded machine may map the window late or drop the first request: ask again each second,
-    # every other time by giving the window the input focus, which the window manager follows.
-    for try in $(seq 12); do
-        if [ $((try % 2)) = 1 ]; then
-            xdotool windowactivate "$1" >/dev/null 2>&1 || true
-        else
-            xdotool windowraise "$1" windowfocus "$1" >/dev/null 2>&1 || true
-        fi
-        for _ in $(seq 10); do
-            [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
-            sleep 0.1
-        done
-    done
-    fail "window $1 did not become active"
-}
-
 start_accessibility
 start "$dir"
 browser=$(window_with_title "Glimra v2.0")

@@ -64,11 +64,10 @@ if xprop -id "$bar" _NET_WM_ALLOWED_ACTIONS | grep -q -e MAXIMIZE -e _NET_WM_ACT
     fail "the navigation bar can be maximized or resized"
 fi
 
-xdotool windowactivate --sync "$browser" >/dev/null 2>&1 || true
+activate "$browser"
 xdotool key Down
 sleep 0.3
-xdotool key F5
-full=$(window_with_title "Glimra Full Size" 10)
+full=$(key_opens "$browser" F5 "Glimra Full Size")
 sleep 0.5
 on_screen "$full" || fail "the full-size window is off the screen: $(outer_geometry "$full")"
 
