@@ -11,9 +11,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -250,6 +255,129 @@ TEST_F(DecodeBudget, OneAndEightBitPicturesShrinkThroughTheirPalette) {
     EXPECT_EQ(QColor(b.pixel(19, 9)), QColor(127, 127, 127));
     // A picture thinner than the reduction keeps one pixel across.
     EXPECT_EQ(decoders::shrinkByBlocks(indexed.copy(0, 0, 3, 20), 4).size(), QSize(1, 5));
+}
+
+// The exact average of block (bx, by) of r x r pixels, through the palette, with rows and
+// columns past the picture's edge repeating its last ones.
+QColor exactBlockAverage(const QImage& image, int bx, int by, int r) {
+    long red = 0, green = 0, blue = 0, alpha = 0;
+    for (int dy = 0; dy < r; ++dy)
+        for (int dx = 0; dx < r; ++dx) {
+            const QRgb c = image.pixel(std::min(bx * r + dx, image.width() - 1),
+                                       std::min(by * r + dy, image.height() - 1));
+            red += qRed(c), green += qGreen(c), blue += qBlue(c), alpha += qAlpha(c);
+        }
+    const long n = long(r) * r;
+    return QColor(int(red / n), int(green / n), int(blue / n), int(alpha / n));
+}
+
+// A two-colour 1-bit, 8-bit or grey picture whose pixel (x, y) has colour 1 where on(x, y).
+QImage twoColourPicture(QImage::Format format, QSize size,
+                        const std::function<bool(int, int)>& on) {
+    QImage image(size, format);
+    if (format == QImage::Format_Grayscale8)
+        image.fill(0);
+    else
+        image.setColorTable({qRgb(200, 30, 0), qRgb(10, 60, 250)});
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y,
+                           format == QImage::Format_Grayscale8
+                               ? (on(x, y) ? 0xFFC8C8C8u : 0xFF000000u)
+                               : uint(on(x, y)));
+    return image;
+}
+
+TEST_F(DecodeBudget, LargeReductionsSampleEachBlockYetFinePatternsAverageAsAWhole) {
+    // Dithers and stripes that repeat every 2 to 16 pixels, and 3-pixel stripes that repeat
+    // every 6, each of which a preview must show as the mixture of its two colours.
+    const std::vector<std::pair<const char*, std::function<bool(int, int)>>> patterns = {
+        {"alternate columns", [](int x, int) { return x % 2 == 1; }},
+        {"alternate rows", [](int, int y) { return y % 2 == 0; }},
+        {"checker", [](int x, int y) { return (x + y) % 2 == 1; }},
+        {"2-pixel checker", [](int x, int y) { return (x / 2 + y / 2) % 2 == 1; }},
+        {"one column in four", [](int x, int) { return x % 4 == 3; }},
+        {"4 x 4 dither", [](int x, int y) { return (x % 4) * 4 + y % 4 < 5; }},
+        {"8-pixel rows", [](int, int y) { return y / 8 % 2 == 0; }},
+        {"4-pixel columns", [](int x, int) { return x / 4 % 2 == 1; }},
+        {"3-pixel columns", [](int x, int) { return x / 3 % 2 == 0; }},
+    };
+    for (const QImage::Format format :
+         {QImage::Format_Indexed8, QImage::Format_Mono, QImage::Format_Grayscale8})
+        for (const auto& [name, on] : patterns) {
+            // The share of the pattern's pixels that are on, over whole periods (48 x 48).
+            int count = 0;
+            for (int y = 0; y < 48; ++y)
+                for (int x = 0; x < 48; ++x)
+                    count += on(x, y);
+            const double share = count / (48.0 * 48.0);
+            const QImage tile =
+                twoColourPicture(format, QSize(1, 1), [](int, int) { return false; });
+            const QColor off(tile.pixel(0, 0));
+            const QImage tileOn =
+                twoColourPicture(format, QSize(1, 1), [](int, int) { return true; });
+            const QColor onColour(tileOn.pixel(0, 0));
+            for (const int r : {17, 24, 32, 48, 64, 80, 100, 128}) {
+                const QImage image = twoColourPicture(format, QSize(3 * r + 5, 2 * r + 1), on);
+                const QImage small = decoders::shrinkByBlocks(image, r);
+                ASSERT_EQ(small.size(), QSize(3, 2));
+                for (int by = 0; by < 2; ++by)
+                    for (int bx = 0; bx < 3; ++bx) {
+                        const QColor got(small.pixel(bx, by));
+                        const auto check = [&](int value, int from, int to, const char* channel) {
+                            // The samples of a block cover whole periods of a pattern that
+                            // repeats in a power of two; of the 3-pixel stripes they cover two
+                            // and then four pixels of a third along each row.
+                            const double tolerance = std::string(name) == "3-pixel columns"
+                                                         ? std::abs(to - from) / 16.0 + 1
+                                                         : 1;
+                            EXPECT_NEAR(value, from + (to - from) * share, tolerance)
+                                << name << ", r = " << r << ", format " << format << ", " << channel
+                                << " at " << bx << "," << by;
+                        };
+                        check(got.red(), off.red(), onColour.red(), "red");
+                        check(got.green(), off.green(), onColour.green(), "green");
+                        check(got.blue(), off.blue(), onColour.blue(), "blue");
+                    }
+            }
+        }
+}
+
+TEST_F(DecodeBudget, ReductionsUpToSixteenAverageEveryPixelExactly) {
+    // A picture of 256 colours scattered so that no two neighbours repeat, and its 1-bit and grey
+    // versions; the sizes are no multiple of r, and the thin ones narrower or lower than r.
+    QImage indexed(53, 37, QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (int i = 0; i < 256; ++i)
+        table.append(qRgba(i, (i * 37) & 255, (i * 101) & 255, 255 - (i * 13 & 127)));
+    indexed.setColorTable(table);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < indexed.height(); ++y)
+        for (int x = 0; x < indexed.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            indexed.setPixel(x, y, seed >> 24);
+        }
+    QImage mono(indexed.size(), QImage::Format_MonoLSB);
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    QImage grey(indexed.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < indexed.height(); ++y)
+        for (int x = 0; x < indexed.width(); ++x) {
+            mono.setPixel(x, y, indexed.pixelIndex(x, y) & 1);
+            grey.scanLine(y)[x] = uchar(indexed.pixelIndex(x, y));
+        }
+    for (const QImage& whole : {indexed, mono, grey})
+        for (const QImage& image : {whole, whole.copy(0, 0, 7, 37), whole.copy(0, 0, 53, 5)})
+            for (int r = 2; r <= 16; ++r) {
+                const QImage small = decoders::shrinkByBlocks(image, r);
+                ASSERT_EQ(small.size(),
+                          QSize(std::max(1, image.width() / r), std::max(1, image.height() / r)));
+                for (int by = 0; by < small.height(); ++by)
+                    for (int bx = 0; bx < small.width(); ++bx)
+                        ASSERT_EQ(QColor::fromRgba(small.pixel(bx, by)),
+                                  exactBlockAverage(image, bx, by, r))
+                            << "format " << image.format() << " " << image.width() << " x "
+                            << image.height() << " r=" << r << " at " << bx << "," << by;
+            }
 }
 
 TEST_F(DecodeBudget, ADibWithoutItsFileHeaderPreviewsAtItsOwnSize) {

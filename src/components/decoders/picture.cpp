@@ -1,6 +1,7 @@
 #include "components/decoders/picture.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace decoders {
@@ -27,14 +28,72 @@ int reductionFor(QSize picture, QSize hint) {
 namespace {
 
 // The colour index of pixel x in a row of a 1-bit or 8-bit picture.
+template <QImage::Format F> inline int indexAt(const uchar* row, int x) {
+    if constexpr (F == QImage::Format_Mono)
+        return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    else if constexpr (F == QImage::Format_MonoLSB)
+        return (row[x >> 3] >> (x & 7)) & 1;
+    else
+        return row[x];
+}
+
 inline int indexAt(const uchar* row, int x, QImage::Format format) {
     switch (format) {
     case QImage::Format_Mono:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        return indexAt<QImage::Format_Mono>(row, x);
     case QImage::Format_MonoLSB:
-        return (row[x >> 3] >> (x & 7)) & 1;
+        return indexAt<QImage::Format_MonoLSB>(row, x);
     default:
-        return row[x];
+        return indexAt<QImage::Format_Indexed8>(row, x);
+    }
+}
+
+// Running sums of the four channels, kept apart from the palette so that they stay in
+// registers.
+struct Sums {
+    std::uint32_t red = 0, green = 0, blue = 0, alpha = 0;
+    void add(QRgb c) { red += qRed(c), green += qGreen(c), blue += qBlue(c), alpha += qAlpha(c); }
+    void into(std::uint32_t* s) const { s[0] += red, s[1] += green, s[2] += blue, s[3] += alpha; }
+};
+
+// Which pixels of a block are averaged along one direction: count of them, step apart, the first
+// at start.
+struct Samples {
+    int start = 0;
+    int step = 1;
+    int count = 1;
+};
+
+constexpr int kMaxSamples = 16;
+
+Samples samplesFor(int r) {
+    if (r <= kMaxSamples)
+        return {0, 1, r};
+    // The widest odd step that keeps all samples in the block: an odd step meets every phase of
+    // a pattern that repeats every 2, 4, 8 or 16 pixels (dithers, halftones, fine stripes)
+    // equally often, where an even one would see only some of its pixels.
+    int step = (r - 1) / (kMaxSamples - 1);
+    if (step % 2 == 0)
+        --step;
+    const int span = (kMaxSamples - 1) * step + 1;
+    return {(r - span) / 2, step, kMaxSamples};
+}
+
+// Adds the samples of blocks [0, whole) of one row, all of whose samples lie in the row.
+template <QImage::Format F>
+void addWholeBlocks(const uchar* row, const QRgb* palette, int whole, int r, Samples across,
+                    std::uint32_t* sums) {
+    for (int x = 0; x < whole; ++x, sums += 4) {
+        const int first = x * r + across.start;
+        Sums block;
+        if (across.step == 1) {
+            for (int i = 0; i < across.count; ++i)
+                block.add(palette[indexAt<F>(row, first + i)]);
+        } else {
+            for (int i = 0, sx = first; i < across.count; ++i, sx += across.step)
+                block.add(palette[indexAt<F>(row, sx)]);
+        }
+        block.into(sums);
     }
 }
 
@@ -48,27 +107,52 @@ QImage shrinkByBlocks(const QImage& image, int r) {
     const int w = std::max(1, image.width() / r), h = std::max(1, image.height() / r);
     if (!indexed && format != QImage::Format_Grayscale8)
         return image.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QList<QRgb> palette = image.colorTable();
-    if (format == QImage::Format_Grayscale8)
+    QRgb palette[256];
+    std::fill(std::begin(palette), std::end(palette), qRgb(0, 0, 0));
+    if (format == QImage::Format_Grayscale8) {
         for (int i = 0; i < 256; ++i)
-            palette.append(qRgb(i, i, i));
-    palette.resize(256, qRgb(0, 0, 0));
+            palette[i] = qRgb(i, i, i);
+    } else {
+        const QList<QRgb> table = image.colorTable();
+        std::copy_n(table.cbegin(), std::min<qsizetype>(table.size(), 256), palette);
+    }
     QImage out(w, h, image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (out.isNull())
         return out;
+    const Samples samples = samplesFor(r);
+    const int last = samples.start + (samples.count - 1) * samples.step;
+    // Blocks [0, whole) have every sample inside the picture; the rest (only ever the one block
+    // of a picture narrower than r) repeat its last column.
+    const int whole =
+        image.width() - 1 < last ? 0 : std::min(w, (image.width() - 1 - last) / r + 1);
     std::vector<std::uint32_t> sums(std::size_t(w) * 4);
-    const std::uint32_t n = std::uint32_t(r) * std::uint32_t(r);
+    const std::uint32_t n = std::uint32_t(samples.count) * std::uint32_t(samples.count);
     for (int y = 0; y < h; ++y) {
         std::fill(sums.begin(), sums.end(), 0u);
-        for (int dy = 0; dy < r; ++dy) {
-            const uchar* row = image.constScanLine(std::min(y * r + dy, image.height() - 1));
-            for (int x = 0; x < w; ++x) {
-                std::uint32_t* s = &sums[std::size_t(x) * 4];
-                for (int dx = 0; dx < r; ++dx) {
-                    const int sx = std::min(x * r + dx, image.width() - 1);
-                    const QRgb c = palette[indexAt(row, sx, format)];
-                    s[0] += qRed(c), s[1] += qGreen(c), s[2] += qBlue(c), s[3] += qAlpha(c);
+        for (int i = 0; i < samples.count; ++i) {
+            const int sy = std::min(y * r + samples.start + i * samples.step, image.height() - 1);
+            const uchar* row = image.constScanLine(sy);
+            switch (format) {
+            case QImage::Format_Mono:
+                addWholeBlocks<QImage::Format_Mono>(row, palette, whole, r, samples, sums.data());
+                break;
+            case QImage::Format_MonoLSB:
+                addWholeBlocks<QImage::Format_MonoLSB>(row, palette, whole, r, samples,
+                                                       sums.data());
+                break;
+            default:
+                addWholeBlocks<QImage::Format_Indexed8>(row, palette, whole, r, samples,
+                                                        sums.data());
+                break;
+            }
+            for (int x = whole; x < w; ++x) {
+                Sums block;
+                for (int j = 0; j < samples.count; ++j) {
+                    const int sx =
+                        std::min(x * r + samples.start + j * samples.step, image.width() - 1);
+                    block.add(palette[indexAt(row, sx, format)]);
                 }
+                block.into(&sums[std::size_t(x) * 4]);
             }
         }
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));

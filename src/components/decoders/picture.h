@@ -34,7 +34,10 @@ int reductionFor(QSize picture, QSize hint);
 
 // The picture reduced by r in each direction (whole blocks of r x r averaged). 1-bit, 8-bit
 // and grey pictures are averaged through their palette straight into the 32-bit result, never
-// converted whole to 32 bits first.
+// converted whole to 32 bits first. Up to r = 16 every pixel of a block counts; for larger r an
+// evenly spaced grid of 16 x 16 samples of each block does (an odd number of pixels apart, so
+// that dithers and stripes that repeat every 2, 4, 8 or 16 pixels still average exactly), which
+// keeps a huge reduction from reading every pixel.
 QImage shrinkByBlocks(const QImage& image, int r);
 
 // Fills in the facts common to every decoder and shrinks the pixels to the hint box when they
