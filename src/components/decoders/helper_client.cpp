@@ -158,67 +158,7 @@ Picture HelperProcess::wait(const DecodeOptions& options, const Budget& budget) 
                 answerOpenFile(reply);
                 continue;
             }
-            Picture picture;
-            if (!reply.ok) {
-                if (memfd >= 0)
-                    ::close(memfd);
-                return failure(QString::fromUtf8(
-                    reply.text, qsizetype(strnlen(reply.text, sizeof reply.text))));
-            }
-            picture.width = reply.width;
-            picture.height = reply.height;
-            picture.bitsPerPixel = reply.bitsPerPixel;
-            picture.animated = reply.animated != 0;
-            if (memfd < 0)
-                return picture;
-            const std::size_t pixelBytes =
-                std::size_t(reply.bytesPerLine) * std::size_t(reply.imageHeight);
-            const QImage::Format format = QImage::Format(reply.imageFormat);
-            const bool indexed = format == QImage::Format_Mono || format == QImage::Format_Indexed8;
-            // A 1- or 8-bit picture's colours follow its pixels; a 32-bit one has none.
-            const bool coloursFit =
-                indexed ? reply.colours > 0 && reply.colours <= 256
-                        : reply.colours == 0 &&
-                              (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                               format == QImage::Format_ARGB32_Premultiplied);
-            const std::size_t bytes =
-                pixelBytes + (coloursFit ? std::size_t(reply.colours) * sizeof(QRgb) : 0);
-            struct stat info {};
-            void* pixels = MAP_FAILED;
-            if (coloursFit && reply.imageWidth > 0 && reply.imageHeight > 0 &&
-                std::int64_t(reply.bytesPerLine) * 8 >=
-                    std::int64_t(reply.imageWidth) * (format == QImage::Format_Mono ? 1
-                                                      : indexed                     ? 8
-                                                                                    : 32) &&
-                ::fstat(memfd, &info) == 0 && std::size_t(info.st_size) >= bytes)
-                pixels = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE, memfd, 0);
-            ::close(memfd);
-            if (pixels == MAP_FAILED)
-                return failure(QStringLiteral("decoder helper gave no pixels"));
-            QList<QRgb> colours(reply.colours);
-            if (indexed)
-                std::memcpy(colours.data(), static_cast<const char*>(pixels) + pixelBytes,
-                            std::size_t(reply.colours) * sizeof(QRgb));
-            // The picture shares the helper's pages (copied only where written to).
-            struct Mapping {
-                void* at;
-                std::size_t size;
-            };
-            auto* mapping = new Mapping{pixels, bytes};
-            picture.image = QImage(
-                static_cast<uchar*>(pixels), reply.imageWidth, reply.imageHeight,
-                reply.bytesPerLine, format,
-                [](void* info) {
-                    auto* m = static_cast<Mapping*>(info);
-                    ::munmap(m->at, m->size);
-                    delete m;
-                },
-                mapping);
-            if (picture.image.isNull())
-                return failure(QStringLiteral("decoder helper gave no pixels"));
-            if (indexed)
-                picture.image.setColorTable(colours);
-            return picture;
+            return pictureFromReply(reply, memfd);
         }
         if (watch.expired()) {
             stop();
@@ -283,6 +223,69 @@ Picture decodeInHelper(HelperKind kind, int fd, Format format, const DecodeOptio
 
 pid_t helperPid(HelperKind kind) {
     return kind == HelperKind::None ? -1 : process(kind).pid();
+}
+
+Picture pictureFromReply(const helper::Reply& reply, int memfd) {
+    Picture picture;
+    if (!reply.ok) {
+        if (memfd >= 0)
+            ::close(memfd);
+        return failure(
+            QString::fromUtf8(reply.text, qsizetype(strnlen(reply.text, sizeof reply.text))));
+    }
+    picture.width = reply.width;
+    picture.height = reply.height;
+    picture.bitsPerPixel = reply.bitsPerPixel;
+    picture.animated = reply.animated != 0;
+    if (memfd < 0)
+        return picture;
+    const std::size_t pixelBytes = std::size_t(reply.bytesPerLine) * std::size_t(reply.imageHeight);
+    const QImage::Format format = QImage::Format(reply.imageFormat);
+    const bool indexed = format == QImage::Format_Mono || format == QImage::Format_Indexed8;
+    // A 1- or 8-bit picture's colours follow its pixels; a 32-bit one has none.
+    const bool coloursFit =
+        indexed ? reply.colours > 0 && reply.colours <= 256
+                : reply.colours == 0 &&
+                      (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                       format == QImage::Format_ARGB32_Premultiplied);
+    const std::size_t bytes =
+        pixelBytes + (coloursFit ? std::size_t(reply.colours) * sizeof(QRgb) : 0);
+    struct stat info {};
+    void* pixels = MAP_FAILED;
+    if (coloursFit && reply.imageWidth > 0 && reply.imageHeight > 0 &&
+        std::int64_t(reply.bytesPerLine) * 8 >=
+            std::int64_t(reply.imageWidth) * (format == QImage::Format_Mono ? 1
+                                              : indexed                     ? 8
+                                                                            : 32) &&
+        ::fstat(memfd, &info) == 0 && std::size_t(info.st_size) >= bytes)
+        pixels = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE, memfd, 0);
+    ::close(memfd);
+    if (pixels == MAP_FAILED)
+        return failure(QStringLiteral("decoder helper gave no pixels"));
+    QList<QRgb> colours(reply.colours);
+    if (indexed)
+        std::memcpy(colours.data(), static_cast<const char*>(pixels) + pixelBytes,
+                    std::size_t(reply.colours) * sizeof(QRgb));
+    // The picture shares the helper's pages (copied only where written to).
+    struct Mapping {
+        void* at;
+        std::size_t size;
+    };
+    auto* mapping = new Mapping{pixels, bytes};
+    picture.image = QImage(
+        static_cast<uchar*>(pixels), reply.imageWidth, reply.imageHeight, reply.bytesPerLine,
+        format,
+        [](void* info) {
+            auto* m = static_cast<Mapping*>(info);
+            ::munmap(m->at, m->size);
+            delete m;
+        },
+        mapping);
+    if (picture.image.isNull())
+        return failure(QStringLiteral("decoder helper gave no pixels"));
+    if (indexed)
+        picture.image.setColorTable(colours);
+    return picture;
 }
 
 QByteArray helperProgramPathFrom(const QByteArray& programDir, HelperKind kind) {
