@@ -218,7 +218,7 @@ void serve(const helper::Request& request, int fd) {
     const QList<QRgb> colours = indexed ? image.colorTable() : QList<QRgb>();
     const std::size_t pixelBytes = std::size_t(image.sizeInBytes());
     const std::size_t size = pixelBytes + std::size_t(colours.size()) * sizeof(QRgb);
-    const int memfd = ::memfd_create("glimra-pixels", MFD_CLOEXEC);
+    const int memfd = ::memfd_create("glimra-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     void* at = MAP_FAILED;
     if (memfd >= 0 && ::ftruncate(memfd, off_t(size)) == 0)
         at = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memfd, 0);
@@ -232,6 +232,11 @@ void serve(const helper::Request& request, int fd) {
         std::memcpy(static_cast<char*>(at) + pixelBytes, colours.constData(),
                     std::size_t(colours.size()) * sizeof(QRgb));
     ::munmap(at, size);
+    // The program maps only a memfd that can no longer shrink under its pixels.
+    if (::fcntl(memfd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) != 0) {
+        ::close(memfd);
+        return replyFailure(QStringLiteral("cannot seal the pixels"));
+    }
     r.imageWidth = image.width();
     r.imageHeight = image.height();
     r.bytesPerLine = int(image.bytesPerLine());

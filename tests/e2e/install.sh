@@ -54,6 +54,5 @@ start
 win=$(window_with_title "Glimra v2.0")
 help=$(key_opens "$win" F1 "Glimra Help - Browsing with Glimra")
 close_window "$help"
-close_window "$win"
-wait_for_exit 10
+close_and_wait "$win"
 echo "ok"

@@ -142,18 +142,22 @@ window_with_title() {
     fail "no window titled '$title'"
 }
 
-# wait_for_exit [SECONDS]: waits until the program has ended.
-wait_for_exit() {
-    local seconds="${1:-10}"
-    for _ in $(seq $((seconds * 10))); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid" || fail "program exited with status $?"
-            pid=""
-            return 0
-        fi
-        sleep 0.1
+# close_and_wait WINDOW: closes the window as its close box does and waits until the program
+# has ended. A busy machine may drop the request: it is sent again every five seconds, for 30
+# seconds at most.
+close_and_wait() {
+    for _ in $(seq 6); do
+        close_window "$1" >/dev/null 2>&1 || true
+        for _ in $(seq 50); do
+            if ! kill -0 "$pid" 2>/dev/null; then
+                wait "$pid" || fail "program exited with status $?"
+                pid=""
+                return 0
+            fi
+            sleep 0.1
+        done
     done
-    fail "program still running after ${seconds}s"
+    fail "program still running 30 s after its window was closed"
 }
 
 # start_accessibility: a session bus with the accessibility bus on it, so that the program

@@ -147,6 +147,5 @@ shown=$(pixels "$mark" 1200)
 
 help=$(key_opens "$win" F1 "Glimra Help - Browsing with the unpacked Glimra")
 close_window "$help"
-close_window "$win"
-wait_for_exit 10
+close_and_wait "$win"
 echo "ok"

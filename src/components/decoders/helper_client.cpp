@@ -158,67 +158,7 @@ Picture HelperProcess::wait(const DecodeOptions& options, const Budget& budget) 
                 answerOpenFile(reply);
                 continue;
             }
-            Picture picture;
-            if (!reply.ok) {
-                if (memfd >= 0)
-                    ::close(memfd);
-                return failure(QString::fromUtf8(
-                    reply.text, qsizetype(strnlen(reply.text, sizeof reply.text))));
-            }
-            picture.width = reply.width;
-            picture.height = reply.height;
-            picture.bitsPerPixel = reply.bitsPerPixel;
-            picture.animated = reply.animated != 0;
-            if (memfd < 0)
-                return picture;
-            const std::size_t pixelBytes =
-                std::size_t(reply.bytesPerLine) * std::size_t(reply.imageHeight);
-            const QImage::Format format = QImage::Format(reply.imageFormat);
-            const bool indexed = format == QImage::Format_Mono || format == QImage::Format_Indexed8;
-            // A 1- or 8-bit picture's colours follow its pixels; a 32-bit one has none.
-            const bool coloursFit =
-                indexed ? reply.colours > 0 && reply.colours <= 256
-                        : reply.colours == 0 &&
-                              (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                               format == QImage::Format_ARGB32_Premultiplied);
-            const std::size_t bytes =
-                pixelBytes + (coloursFit ? std::size_t(reply.colours) * sizeof(QRgb) : 0);
-            struct stat info {};
-            void* pixels = MAP_FAILED;
-            if (coloursFit && reply.imageWidth > 0 && reply.imageHeight > 0 &&
-                std::int64_t(reply.bytesPerLine) * 8 >=
-                    std::int64_t(reply.imageWidth) * (format == QImage::Format_Mono ? 1
-                                                      : indexed                     ? 8
-                                                                                    : 32) &&
-                ::fstat(memfd, &info) == 0 && std::size_t(info.st_size) >= bytes)
-                pixels = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE, memfd, 0);
-            ::close(memfd);
-            if (pixels == MAP_FAILED)
-                return failure(QStringLiteral("decoder helper gave no pixels"));
-            QList<QRgb> colours(reply.colours);
-            if (indexed)
-                std::memcpy(colours.data(), static_cast<const char*>(pixels) + pixelBytes,
-                            std::size_t(reply.colours) * sizeof(QRgb));
-            // The picture shares the helper's pages (copied only where written to).
-            struct Mapping {
-                void* at;
-                std::size_t size;
-            };
-            auto* mapping = new Mapping{pixels, bytes};
-            picture.image = QImage(
-                static_cast<uchar*>(pixels), reply.imageWidth, reply.imageHeight,
-                reply.bytesPerLine, format,
-                [](void* info) {
-                    auto* m = static_cast<Mapping*>(info);
-                    ::munmap(m->at, m->size);
-                    delete m;
-                },
-                mapping);
-            if (picture.image.isNull())
-                return failure(QStringLiteral("decoder helper gave no pixels"));
-            if (indexed)
-                picture.image.setColorTable(colours);
-            return picture;
+            return pictureFromReply(reply, memfd);
         }
         if (watch.expired()) {
             stop();
@@ -283,6 +223,89 @@ Picture decodeInHelper(HelperKind kind, int fd, Format format, const DecodeOptio
 
 pid_t helperPid(HelperKind kind) {
     return kind == HelperKind::None ? -1 : process(kind).pid();
+}
+
+Picture pictureFromReply(const helper::Reply& reply, int memfd) {
+    // Closes the memfd on every way out but the mapping's.
+    struct Owned {
+        int fd;
+        ~Owned() {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } owned{memfd};
+    if (reply.kind != helper::MessageKind::Result)
+        return failure(QStringLiteral("decoder helper sent no result"));
+    if (!reply.ok)
+        return failure(
+            QString::fromUtf8(reply.text, qsizetype(strnlen(reply.text, sizeof reply.text))));
+    if (reply.width <= 0 || reply.height <= 0 || reply.bitsPerPixel < 0)
+        return failure(QStringLiteral("decoder helper gave no size"));
+    Picture picture;
+    picture.width = reply.width;
+    picture.height = reply.height;
+    picture.bitsPerPixel = reply.bitsPerPixel;
+    picture.animated = reply.animated != 0;
+    if (memfd < 0)
+        return picture;
+    const QString noPixels = QStringLiteral("decoder helper gave no pixels");
+    // Only the formats the helper sends; the number is compared before it becomes a Format.
+    const int formatNumber = reply.imageFormat;
+    const bool indexed =
+        formatNumber == QImage::Format_Mono || formatNumber == QImage::Format_Indexed8;
+    const bool direct = formatNumber == QImage::Format_RGB32 ||
+                        formatNumber == QImage::Format_ARGB32 ||
+                        formatNumber == QImage::Format_ARGB32_Premultiplied;
+    // A 1- or 8-bit picture's colours follow its pixels; a 32-bit one has none.
+    const bool coloursFit =
+        indexed ? reply.colours > 0 && reply.colours <= 256 : direct && reply.colours == 0;
+    if (!coloursFit || !sizeAcceptable(reply.imageWidth, reply.imageHeight) ||
+        std::int64_t(reply.bytesPerLine) * 8 <
+            std::int64_t(reply.imageWidth) * (formatNumber == QImage::Format_Mono ? 1
+                                              : indexed                           ? 8
+                                                                                  : 32))
+        return failure(noPixels);
+    const QImage::Format format = QImage::Format(formatNumber);
+    const std::size_t pixelBytes = std::size_t(reply.bytesPerLine) * std::size_t(reply.imageHeight);
+    const std::size_t bytes = pixelBytes + std::size_t(reply.colours) * sizeof(QRgb);
+    // Only a memfd sealed against shrinking: the helper keeps its descriptor, and a memfd cut
+    // short under the mapping would end this program with SIGBUS on the next read.
+    const int seals = ::fcntl(memfd, F_GET_SEALS);
+    struct stat info {};
+    if (seals < 0 || !(seals & F_SEAL_SHRINK) || ::fstat(memfd, &info) != 0 ||
+        !S_ISREG(info.st_mode) || info.st_size < 0 || std::size_t(info.st_size) < bytes)
+        return failure(noPixels);
+    void* pixels = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE, memfd, 0);
+    if (pixels == MAP_FAILED)
+        return failure(noPixels);
+    QList<QRgb> colours(reply.colours);
+    if (indexed)
+        std::memcpy(colours.data(), static_cast<const char*>(pixels) + pixelBytes,
+                    std::size_t(reply.colours) * sizeof(QRgb));
+    // The picture shares the helper's pages (copied only where written to).
+    struct Mapping {
+        void* at;
+        std::size_t size;
+    };
+    auto* mapping = new Mapping{pixels, bytes};
+    picture.image = QImage(
+        static_cast<uchar*>(pixels), reply.imageWidth, reply.imageHeight, reply.bytesPerLine,
+        format,
+        [](void* info) {
+            auto* m = static_cast<Mapping*>(info);
+            ::munmap(m->at, m->size);
+            delete m;
+        },
+        mapping);
+    if (picture.image.isNull()) {
+        // A QImage refused never calls its clean-up.
+        ::munmap(pixels, bytes);
+        delete mapping;
+        return failure(noPixels);
+    }
+    if (indexed)
+        picture.image.setColorTable(colours);
+    return picture;
 }
 
 QByteArray helperProgramPathFrom(const QByteArray& programDir, HelperKind kind) {

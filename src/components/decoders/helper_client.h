@@ -12,6 +12,7 @@
 
 #include "components/decoders/budget.h"
 #include "components/decoders/format.h"
+#include "components/decoders/helper_protocol.h"
 #include "components/decoders/picture.h"
 #include "components/decoders/routes.h"
 
@@ -24,6 +25,11 @@ namespace decoders {
 // caller's). factsOnly: size and bits per pixel only, the picture left empty.
 Picture decodeInHelper(HelperKind kind, int fd, Format format, const DecodeOptions& options,
                        bool factsOnly);
+
+// The picture a helper's decode reply describes, its pixels mapped from memfd (-1: none, as
+// for facts alone), or a failure when the reply does not describe pixels that lie in the
+// memfd. Takes memfd over: it is closed either way.
+Picture pictureFromReply(const helper::Reply& reply, int memfd);
 
 // The helper program of a kind, found relative to this program: in ../libexec/glimra/ (an
 // installed or unpacked tree), beside the program (a build tree), else in the build tree this
