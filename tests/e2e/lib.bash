@@ -96,20 +96,11 @@ activate() {
 # prints its id. A key that reaches a busy machine before WINDOW has the keyboard is lost: it is
 # sent again after five seconds without the window, four times at most.
 key_opens() {
-    local win="$1" key="$2" title="$3" pattern id
-    pattern="^$(printf '%s' "$title" | sed 's/[.[\*^$]/\\&/g')\$"
+    local win="$1" key="$2" title="$3"
     for _ in $(seq 4); do
         activate "$win"
         xdotool key "$key"
-        for _ in $(seq 50); do
-            id=$(xdotool search --name "$pattern" 2>/dev/null | head -n 1 || true)
-            if [ -n "$id" ] && [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ]; then
-                echo "$id"
-                return 0
-            fi
-            kill -0 "$pid" 2>/dev/null || { cat "$work/program.log" >&2; fail "program ended early"; }
-            sleep 0.1
-        done
+        titled_window "$title" 5 && return 0
     done
     cat "$work/program.log" >&2
     fail "no window titled '$title' after the key $key"
@@ -126,9 +117,10 @@ start() {
     pid=$!
 }
 
-# window_with_title TITLE [SECONDS]: prints the id of the window named exactly TITLE.
-window_with_title() {
-    local title="$1" seconds="${2:-20}" id
+# titled_window TITLE SECONDS: prints the id of the window named exactly TITLE once there is
+# one; fails the test when the program ends first, returns 1 when none came within SECONDS.
+titled_window() {
+    local title="$1" seconds="$2" id
     for _ in $(seq $((seconds * 10))); do
         id=$(xdotool search --name "^$(printf '%s' "$title" | sed 's/[.[\*^$]/\\&/g')\$" 2>/dev/null | head -n 1 || true)
         if [ -n "$id" ] && [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ]; then
@@ -138,8 +130,14 @@ window_with_title() {
         kill -0 "$pid" 2>/dev/null || { cat "$work/program.log" >&2; fail "program ended early"; }
         sleep 0.1
     done
+    return 1
+}
+
+# window_with_title TITLE [SECONDS]: prints the id of the window named exactly TITLE.
+window_with_title() {
+    titled_window "$1" "${2:-20}" && return 0
     cat "$work/program.log" >&2
-    fail "no window titled '$title'"
+    fail "no window titled '$1'"
 }
 
 # close_and_wait WINDOW: closes the window as its close box does and waits until the program
