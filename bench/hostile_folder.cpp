@@ -25,7 +25,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -40,21 +39,12 @@ using test::pngChunk;
 using test::zlib;
 
 QByteArray wmf() {
-    Bytes placeable;
-    placeable.le32(0x9AC6CDD7u).le16(0).le16(0).le16(0).le16(kSide).le16(kSide).le16(96).le32(0);
-    std::uint16_t sum = 0;
-    for (int i = 0; i < 20; i += 2)
-        sum ^= qFromLittleEndian<std::uint16_t>(placeable.data.constData() + i);
-    placeable.le16(sum);
     Bytes records;
     records.le32(5).le16(0x020B).le16(0).le16(0);
     records.le32(5).le16(0x020C).le16(kSide).le16(kSide);
     records.le32(7).le16(0x041B).le16(100).le16(100).le16(10).le16(10);
     records.le32(3).le16(0x0000);
-    Bytes header;
-    header.le16(1).le16(9).le16(0x0300).le32(std::uint32_t((18 + records.data.size()) / 2));
-    header.le16(0).le32(7).le16(0);
-    return placeable.data + header.data + records.data;
+    return test::placeableWmf(kSide, kSide, records.data, 0, 7);
 }
 
 QByteArray pict() {

@@ -113,6 +113,19 @@ long peakKiB(bool reset) {
     return peakKiB(QStringLiteral("/proc/self"), reset);
 }
 
+// Decodes path at full size under the budget in force, which refuses it before its pixels: the
+// general helper (process helper) neither grows by 64 MiB nor is stopped from outside.
+void expectRefusedByTheHelperItself(const QByteArray& path, pid_t helper) {
+    const QString helperProc = QStringLiteral("/proc/%1").arg(helper);
+    const long before = peakKiB(helperProc, true);
+    const decoders::Picture full = decoders::decodeFile(path);
+    EXPECT_FALSE(full.ok());
+    EXPECT_EQ(full.error.toStdString(), "picture needs too much memory");
+    EXPECT_EQ(decoders::helperPid(decoders::HelperKind::General), helper)
+        << "the helper was stopped from outside";
+    EXPECT_LT(peakKiB(helperProc, false) - before, 64 * 1024) << "the helper grew";
+}
+
 TEST_F(DecodeBudget, AGifClaimingAHugeScreenIsDecodedOutsideTheProgram) {
     // A 6000 x 5000 screen (120 MB as 32-bit pixels) holding one pixel: Qt's reader takes the
     // whole screen for it, which only the helper may spend.
@@ -477,14 +490,7 @@ TEST_F(DecodeBudget, AMetafileClaimingAHugePicturePreviewsSmallAndIsRefusedBeyon
     const fixtures::ScopedEnv memory("GLIMRA_DECODE_MEMORY", "256M");
     const pid_t helper = decoders::helperPid(decoders::HelperKind::General);
     ASSERT_GT(helper, 0);
-    const QString helperProc = QStringLiteral("/proc/%1").arg(helper);
-    const long before = peakKiB(helperProc, true);
-    const decoders::Picture full = decoders::decodeFile(path);
-    EXPECT_FALSE(full.ok());
-    EXPECT_EQ(full.error.toStdString(), "picture needs too much memory");
-    EXPECT_EQ(decoders::helperPid(decoders::HelperKind::General), helper)
-        << "the helper was stopped from outside";
-    EXPECT_LT(peakKiB(helperProc, false) - before, 64 * 1024) << "the helper grew";
+    expectRefusedByTheHelperItself(path, helper);
 }
 
 TEST_F(DecodeBudget, AWpgClaimingAHugePictureEndsUnreadableOrRefusedOnItsOwn) {
@@ -499,14 +505,7 @@ TEST_F(DecodeBudget, AWpgClaimingAHugePictureEndsUnreadableOrRefusedOnItsOwn) {
     ASSERT_GT(helper, 0) << "the helper was stopped: " << shown.error.toStdString();
     // A budget below its 4.8 GB (as GraphicsMagick holds it) refuses it before its pixels.
     const fixtures::ScopedEnv memory("GLIMRA_DECODE_MEMORY", "1G");
-    const QString helperProc = QStringLiteral("/proc/%1").arg(helper);
-    const long before = peakKiB(helperProc, true);
-    const decoders::Picture full = decoders::decodeFile(path);
-    EXPECT_FALSE(full.ok());
-    EXPECT_EQ(full.error.toStdString(), "picture needs too much memory");
-    EXPECT_EQ(decoders::helperPid(decoders::HelperKind::General), helper)
-        << "the helper was stopped from outside";
-    EXPECT_LT(peakKiB(helperProc, false) - before, 64 * 1024) << "the helper grew";
+    expectRefusedByTheHelperItself(path, helper);
 }
 
 TEST_F(DecodeBudget, PixelsAnRle8BmpSkipsHaveColourZero) {

@@ -5,7 +5,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QProcess>
-#include <QtEndian>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -110,13 +109,7 @@ QByteArray buildPng(int width, int height, const QByteArray& rows) {
 }
 
 QByteArray buildWmf(const QByteArray& moreRecords) {
-    // Placeable header: 48 x 32 units at 96 units per inch.
-    Bytes placeable;
-    placeable.le32(0x9AC6CDD7u).le16(0).le16(0).le16(0).le16(48).le16(32).le16(96).le32(0);
-    std::uint16_t sum = 0;
-    for (int i = 0; i < 20; i += 2)
-        sum ^= qFromLittleEndian<std::uint16_t>(placeable.data.constData() + i);
-    placeable.le16(sum);
+    // 48 x 32 units, a red rectangle.
     Bytes records;
     records.le32(5).le16(0x020B).le16(0).le16(0);                    // SETWINDOWORG
     records.le32(5).le16(0x020C).le16(32).le16(48);                  // SETWINDOWEXT
@@ -125,12 +118,9 @@ QByteArray buildWmf(const QByteArray& moreRecords) {
     records.le32(7).le16(0x041B).le16(24).le16(36).le16(8).le16(12); // RECTANGLE
     records.raw(moreRecords);
     records.le32(3).le16(0x0000); // EOF
-    Bytes header;
-    const std::uint32_t words = std::uint32_t((18 + records.data.size()) / 2);
     const std::uint32_t largest = std::max<std::uint32_t>(7, std::uint32_t(moreRecords.size() / 2));
     const int objects = moreRecords.isEmpty() ? 1 : 2; // the brush, and the text's font
-    header.le16(1).le16(9).le16(0x0300).le32(words).le16(objects).le32(largest).le16(0);
-    return placeable.data + header.data + records.data;
+    return test::placeableWmf(48, 32, records.data, objects, largest);
 }
 
 QByteArray wmfTextRecords(const QByteArray& text) {
@@ -312,6 +302,28 @@ QByteArray buildIlbmChunky() {
     return f.data;
 }
 
+namespace {
+
+// PC Paint's packing: runs of at least minRun equal bytes (at most 255), and any byte equal to
+// the marker, as marker, length, byte; other bytes as they are.
+QByteArray pcPaintRuns(const QByteArray& pixels, std::uint8_t marker, int minRun) {
+    QByteArray packed;
+    for (qsizetype i = 0; i < pixels.size();) {
+        qsizetype run = 1;
+        while (i + run < pixels.size() && pixels[i + run] == pixels[i] && run < 255)
+            ++run;
+        if (run >= minRun || std::uint8_t(pixels[i]) == marker) {
+            packed.append(char(marker)).append(char(run)).append(pixels[i]);
+            i += run;
+        } else {
+            packed.append(pixels[i++]);
+        }
+    }
+    return packed;
+}
+
+} // namespace
+
 QByteArray buildPcPaint() {
     const int rowBytes = kWidth / 2;
     QByteArray pixels;
@@ -319,18 +331,7 @@ QByteArray buildPcPaint() {
         for (int b = 0; b < rowBytes; ++b)
             pixels.append(char(patternIndex(2 * b, row, 4) << 4 | patternIndex(2 * b + 1, row, 4)));
     const std::uint8_t marker = 0xFE;
-    QByteArray packed;
-    for (qsizetype i = 0; i < pixels.size();) {
-        qsizetype run = 1;
-        while (i + run < pixels.size() && pixels[i + run] == pixels[i] && run < 255)
-            ++run;
-        if (run >= 3 || std::uint8_t(pixels[i]) == marker) {
-            packed.append(char(marker)).append(char(run)).append(pixels[i]);
-            i += run;
-        } else {
-            packed.append(pixels[i++]);
-        }
-    }
+    const QByteArray packed = pcPaintRuns(pixels, marker, 3);
     Bytes f;
     f.le16(0x1234).le16(kWidth).le16(kHeight).le16(0).le16(0).u8(0x04).u8(0xFF).u8('E');
     const int ega[16] = {0x00, 0x04, 0x3F, 0x12, 1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13};
@@ -355,17 +356,7 @@ QByteArray buildPcPaintPlanar() {
             }
     // Runs of equal bytes, across rows and planes as they fall.
     const std::uint8_t marker = 0xEE;
-    QByteArray packed;
-    for (qsizetype i = 0; i < pixels.size();) {
-        qsizetype run = 1;
-        while (i + run < pixels.size() && pixels[i + run] == pixels[i] && run < 255)
-            ++run;
-        if (run >= 2 || std::uint8_t(pixels[i]) == marker)
-            packed.append(char(marker)).append(char(run)).append(pixels[i]);
-        else
-            packed.append(pixels[i]);
-        i += run;
-    }
+    const QByteArray packed = pcPaintRuns(pixels, marker, 2);
     Bytes f;
     f.le16(0x1234).le16(kWidth).le16(kHeight).le16(0).le16(0).u8(0x31).u8(0xFF).u8(0);
     f.le16(4).le16(48);
@@ -425,13 +416,7 @@ QByteArray hugeIlbm(int side) {
 }
 
 QByteArray hugeWmf(int side) {
-    // Placeable header: side x side units at 96 units per inch, filled red.
-    Bytes placeable;
-    placeable.le32(0x9AC6CDD7u).le16(0).le16(0).le16(0).le16(side).le16(side).le16(96).le32(0);
-    std::uint16_t sum = 0;
-    for (int i = 0; i < 20; i += 2)
-        sum ^= qFromLittleEndian<std::uint16_t>(placeable.data.constData() + i);
-    placeable.le16(sum);
+    // side x side units, filled red.
     Bytes records;
     records.le32(5).le16(0x020B).le16(0).le16(0);                       // SETWINDOWORG
     records.le32(5).le16(0x020C).le16(side).le16(side);                 // SETWINDOWEXT
@@ -439,10 +424,7 @@ QByteArray hugeWmf(int side) {
     records.le32(4).le16(0x012D).le16(0);                               // SELECTOBJECT
     records.le32(7).le16(0x041B).le16(side).le16(side).le16(0).le16(0); // RECTANGLE
     records.le32(3).le16(0x0000);                                       // EOF
-    Bytes header;
-    header.le16(1).le16(9).le16(0x0300).le32(std::uint32_t((18 + records.data.size()) / 2));
-    header.le16(1).le32(7).le16(0);
-    return placeable.data + header.data + records.data;
+    return test::placeableWmf(side, side, records.data, 1, 7);
 }
 
 QByteArray hugeWpg(int side) {

@@ -1,9 +1,10 @@
 // Files built byte by byte from a format's structure, for the tests and benchmarks that need a
 // file no tool writes (damaged, hostile or exotic): numbers appended in either byte order, zlib
-// streams, PNG chunks, and a one-bit TIFF that claims a huge picture.
+// streams, PNG chunks, placeable metafiles, and a one-bit TIFF that claims a huge picture.
 #pragma once
 
 #include <QByteArray>
+#include <QtEndian>
 #include <cstdint>
 
 namespace test {
@@ -45,6 +46,24 @@ inline QByteArray pngChunk(const QByteArray& type, const QByteArray& body) {
     Bytes c;
     c.be32(std::uint32_t(body.size())).raw(type).raw(body).be32(crc32(type + body));
     return c.data;
+}
+
+// A placeable Windows metafile of width x height units at 96 units per inch: its placeable
+// header (with its checksum), the metafile header and these records, which end with the
+// end-of-file record. objects: how many objects the records create; largest: the largest record,
+// in words.
+inline QByteArray placeableWmf(int width, int height, const QByteArray& records, int objects,
+                               std::uint32_t largest) {
+    Bytes placeable;
+    placeable.le32(0x9AC6CDD7u).le16(0).le16(0).le16(0).le16(width).le16(height).le16(96).le32(0);
+    std::uint16_t sum = 0;
+    for (int i = 0; i < 20; i += 2)
+        sum ^= qFromLittleEndian<std::uint16_t>(placeable.data.constData() + i);
+    placeable.le16(sum);
+    Bytes header;
+    header.le16(1).le16(9).le16(0x0300).le32(std::uint32_t((18 + records.size()) / 2));
+    header.le16(objects).le32(largest).le16(0);
+    return placeable.data + header.data + records;
 }
 
 // A one-bit TIFF of side x side white pixels in one deflate strip: a few tens of KB that claim
